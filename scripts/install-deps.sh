@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Orbitarium needs, with apt-get,
+# only when something is missing. Usage: scripts/install-deps.sh [--dev]
+# (--dev adds Xvfb and ImageMagick for looking at the window without a display).
+set -euo pipefail
+
+packages=(g++ make cmake qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
+if [[ "${1:-}" == "--dev" ]]; then
+  packages+=(xvfb xauth imagemagick)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then sudo=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+if ! "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; then
+  # A bare machine may not have read the package lists yet.
+  "${sudo[@]}" apt-get update
+  "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi

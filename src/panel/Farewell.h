@@ -1,0 +1,28 @@
+#pragma once
+// The farewell window the program is left through.
+
+#include <QPushButton>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+namespace orb {
+
+class FarewellWindow : public QWidget {
+    Q_OBJECT
+public:
+    // visitSite opens the home page; endProgram ends the program.
+    FarewellWindow(std::function<void()> visitSite, std::function<void()> endProgram, QWidget* parent = nullptr);
+
+    std::array<QPushButton*, 2> Command2{};
+    QPushButton* Command1;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    std::function<void()> end_;
+};
+
+}  // namespace orb

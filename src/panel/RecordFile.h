@@ -1,0 +1,35 @@
+#pragma once
+// The all-time record, kept in a one-line text file: the record score, a check
+// value Int(record / 7) and the number 10, e.g. "700,100,10". A fresh file holds
+// "1,1,1".
+
+#include <cstdint>
+#include <string>
+
+namespace orb {
+
+inline constexpr const char* kRecordFileName = "tallyho.ogg";
+
+struct RecordRead {
+    std::int32_t record = 1;
+    bool fileOk = false;   // the file held three numbers with a matching check
+    std::string note;      // why the record fell back to 1, if it did
+};
+
+// The record line for a score.
+std::string recordLine(std::int32_t record);
+
+// Reads the record, creating the file with "1,1,1" when there is none. A file
+// that cannot be read or does not hold three numbers, or whose check does not
+// match, gives the record 1; nothing here ever throws or ends the program.
+RecordRead loadRecord(const std::string& path);
+
+// Replaces the file's content with the record line, through a temporary file in
+// the same folder renamed over the old one, so an abrupt end leaves either the
+// old or the new line, never half of one. False when it could not be written.
+bool saveRecord(const std::string& path, std::int32_t record);
+
+// Writes text to path the same all-or-nothing way.
+bool writeFileAtomically(const std::string& path, const std::string& text);
+
+}  // namespace orb

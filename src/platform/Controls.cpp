@@ -1,0 +1,68 @@
+#include "platform/Controls.h"
+
+#include <QFocusEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace orb {
+
+Field::Field(const QString& name, const QString& text, QWidget* parent) : QLineEdit(text, parent)
+{
+    setObjectName(name);
+}
+
+void Field::focusOutEvent(QFocusEvent* e)
+{
+    QLineEdit::focusOutEvent(e);
+    // Switching to another window or opening a menu is not leaving the field.
+    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason) emit left();
+}
+
+void Field::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    QLineEdit::mouseDoubleClickEvent(e);
+    emit doubleClicked();
+}
+
+ClickLabel::ClickLabel(const QString& name, const QString& text, QWidget* parent) : QLabel(text, parent)
+{
+    setObjectName(name);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* e)
+{
+    QLabel::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
+}
+
+ClickFrame::ClickFrame(const QString& name, const QString& title, QWidget* parent) : QGroupBox(title, parent)
+{
+    setObjectName(name);
+}
+
+void ClickFrame::mouseReleaseEvent(QMouseEvent* e)
+{
+    QGroupBox::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton) emit clicked();
+}
+
+Marker::Marker(const QString& name, QWidget* parent) : QWidget(parent)
+{
+    setObjectName(name);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Marker::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal pen = qMax<qreal>(2.0, width() / 10.0);
+    p.setPen(QPen(border_, pen));
+    QColor f = fill_;
+    f.setAlpha(f == QColor(Qt::black) ? 0 : 90);  // a black fill shows the body through it
+    p.setBrush(f);
+    p.drawEllipse(QRectF(rect()).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2));
+}
+
+}  // namespace orb

@@ -1,0 +1,75 @@
+#pragma once
+// The control kinds of the main window beyond Qt's own: a text field that
+// reports when it is left and double-clicked, a label and a frame that can be
+// clicked, and the round selection marker.
+
+#include <QColor>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QWidget>
+
+namespace orb {
+
+class Field : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit Field(const QString& name, const QString& text, QWidget* parent = nullptr);
+    // Leaving the field: what a user's tab or click elsewhere does.
+    void leave() { emit left(); }
+    void doubleClick() { emit doubleClicked(); }
+
+signals:
+    void left();
+    void doubleClicked();
+
+protected:
+    void focusOutEvent(QFocusEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+};
+
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ClickLabel(const QString& name, const QString& text, QWidget* parent = nullptr);
+    void click() { emit clicked(); }
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+class ClickFrame : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit ClickFrame(const QString& name, const QString& title, QWidget* parent = nullptr);
+    void click() { emit clicked(); }
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+// The blinking circle that marks the body picked in the editor.
+class Marker : public QWidget {
+    Q_OBJECT
+public:
+    explicit Marker(const QString& name, QWidget* parent = nullptr);
+    QColor borderColor() const { return border_; }
+    QColor fillColor() const { return fill_; }
+    void setBorderColor(const QColor& c) { border_ = c; update(); }
+    void setFillColor(const QColor& c) { fill_ = c; update(); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QColor border_{48, 48, 48};
+    QColor fill_{128, 128, 128};
+};
+
+}  // namespace orb

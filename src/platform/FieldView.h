@@ -1,0 +1,81 @@
+#pragma once
+// The drawing area of the main window: a persistent picture of the field that
+// only a clear erases, shown scaled to the window at its aspect ratio.
+
+#include <QImage>
+#include <QRectF>
+#include <QTimer>
+#include <QWidget>
+
+#include "platform/Canvas.h"
+
+namespace orb {
+
+inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int kFieldTwipsW = 15360;  // 1024 pixels
+inline constexpr int kFieldTwipsH = 11520;  // 768 pixels
+
+// Draws into a reference picture of 1024 x 768 pixels (one pixel per point, the
+// one --png writes) and into a picture at the screen's own resolution, so the
+// shown drawing stays sharp at any window size and on high-density screens.
+class FieldCanvas final : public Canvas {
+public:
+    static constexpr int kW = kFieldTwipsW / kTwipsPerPixel;
+    static constexpr int kH = kFieldTwipsH / kTwipsPerPixel;
+
+    FieldCanvas();
+    void pset(int x, int y, Rgb colour) override;
+    void cls() override;
+
+    const QImage& image() const { return ref_; }
+    // The picture at a device size; rebuilt from the reference when it changes.
+    const QImage& viewImage(QSize deviceSize, qreal devicePixelRatio);
+    bool takeDirty();
+    bool dirty() const { return dirty_; }
+
+private:
+    QImage ref_;
+    QImage view_;
+    QRgb* refBits_ = nullptr;
+    QRgb* viewBits_ = nullptr;
+    qsizetype viewStride_ = 0;  // in pixels
+    double scale_ = 1;           // view pixels per reference pixel
+    bool dirty_ = true;
+};
+
+class FieldView : public QWidget {
+    Q_OBJECT
+public:
+    explicit FieldView(FieldCanvas& canvas, QWidget* parent = nullptr);
+
+    // Where the field is drawn inside the widget, and the map from twips to it.
+    QRectF fieldRect() const;
+    QPointF toWidget(double xTwips, double yTwips) const;
+    double pixelsPerTwip() const;
+
+    // A child widget placed on the field at a rectangle in twips.
+    void place(QWidget* child, double leftTwips, double topTwips, double wTwips, double hTwips);
+
+    // Repaints at most once per screen refresh, and only after something was drawn.
+    void startRefresh();
+
+    QSize sizeHint() const override { return {1024, 768}; }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int w) const override { return w * 3 / 4; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    struct Placed {
+        QWidget* w;
+        QRectF twips;
+    };
+    void relayout();
+    FieldCanvas& canvas_;
+    QTimer refresh_;
+    QList<Placed> placed_;
+};
+
+}  // namespace orb
