@@ -120,7 +120,7 @@ void Fs4x3::buildPanel()
     scroll->setObjectName("panelScroll");
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setFixedWidth(372);
+    scroll->setFixedWidth(404);
     auto* panel = new QWidget;
     panel->setObjectName("panel");
     scroll->setWidget(panel);
@@ -451,7 +451,7 @@ void Fs4x3::buildPanel()
     }
     for (auto* h : Hsp) h->hide();
 
-    resize(1024 + 372, 790);
+    resize(1024 + 404, 790);
 }
 
 void Fs4x3::connectHandlers()
