@@ -137,6 +137,15 @@ void FieldView::paintEvent(QPaintEvent*)
     const QSize dev(std::max(1, qRound(r.width() * dpr)), std::max(1, qRound(r.height() * dpr)));
     p.drawImage(r.topLeft(), canvas_.viewImage(dev, dpr));
     canvas_.takeDirty();
+    if (tag_) {
+        if (auto at = tag_()) {
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(QColor(255, 192, 128, 200), 1.5));
+            p.setBrush(Qt::NoBrush);
+            const double radius = std::max(6.0, 150 * pixelsPerTwip());
+            p.drawEllipse(toWidget(at->x(), at->y()), radius, radius);
+        }
+    }
 }
 
 }  // namespace orb

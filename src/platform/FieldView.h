@@ -6,6 +6,8 @@
 #include <QRectF>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 #include "platform/Canvas.h"
 
@@ -59,6 +61,10 @@ public:
     // Repaints at most once per screen refresh, and only after something was drawn.
     void startRefresh();
 
+    // Where the tagged planet is, in twips, if there is one to ring. The ring is
+    // drawn over the picture, never into it.
+    void setTagSource(std::function<std::optional<QPointF>()> source) { tag_ = std::move(source); }
+
     QSize sizeHint() const override { return {1024, 768}; }
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int w) const override { return w * 3 / 4; }
@@ -76,6 +82,7 @@ private:
     FieldCanvas& canvas_;
     QTimer refresh_;
     QList<Placed> placed_;
+    std::function<std::optional<QPointF>()> tag_;
 };
 
 }  // namespace orb

@@ -429,7 +429,8 @@ void Fs4x3::buildPanel()
     Chon->setObjectName("Chon");
     ge->addWidget(Frame2, 7, 0, 1, 2);
     ge->addWidget(Chon, 7, 2, 1, 2);
-    col->addWidget(editor);
+    // While paused the editor sits right under the run buttons, in view.
+    col->insertWidget(2, editor);
     col->addStretch(1);
 
     // Pictures on the field.
@@ -438,6 +439,11 @@ void Fs4x3::buildPanel()
     ImMoon->setScaledContents(true);
     ImMoon->setToolTip("www");
     view_->place(ImMoon, 4080, 3060, 7200, 5400);
+    view_->setTagSource([this]() -> std::optional<QPointF> {
+        const int t = world_->taggedBody;
+        if (t < 1 || t > lastBody(*world_) || world_->outOfPlay[t] != 0) return std::nullopt;
+        return QPointF(world_->posX[t], world_->posY[t]);
+    });
     Shark = new Marker("Shark", view_);
     view_->place(Shark, 0, 0, 225, 225);
 
