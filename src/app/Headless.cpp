@@ -147,7 +147,9 @@ private:
     }
     void usable(QWidget* c, const QString& name) const
     {
-        if (!c->isVisibleTo(c->window()) && c != c->window()) throw Failure{name + " is hidden"};
+        // A control of a window that is not shown (the main window after "X")
+        // is out of reach as much as a hidden one.
+        if (!c->window()->isVisible() || !c->isVisibleTo(c->window())) throw Failure{name + " is hidden"};
         if (!c->isEnabled()) throw Failure{name + " is disabled"};
     }
     static long long whole(const QString& text, long long lo, long long hi, const QString& what)
@@ -177,7 +179,7 @@ void Runner::set(const QString& arg)
     usable(c, name);
     if (auto* f = qobject_cast<Field*>(c)) {
         if (f->isReadOnly()) throw Failure{name + " is read-only"};
-        f->setText(text);
+        f->setText(f->typedText(text));
         f->leave();
     } else if (auto* s = qobject_cast<QScrollBar*>(c)) {
         s->setValue(static_cast<int>(whole(text, s->minimum(), s->maximum(), name)));

@@ -1,6 +1,8 @@
 #include "engine/Engine.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -165,9 +167,13 @@ void mergeBodies(World& w, Canvas& canvas, RandomSource& rnd, int i, int j)
     const int s = w.gravity[j] > w.gravity[i] ? j : i;
     const int a = s == i ? j : i;
     double total = w.gravity[i] + w.gravity[j];
-    if (!finite(total)) total = std::copysign(DBL_MAX, total);
     // Two bodies whose gravities cancel weigh alike.
     double wt = total != 0 ? w.gravity[s] / total : 0.5;
+    if (!finite(total)) {
+        // The sum overflows: weigh by halves, which cannot, and keep the largest mass.
+        wt = (0.5 * w.gravity[s]) / (0.5 * w.gravity[i] + 0.5 * w.gravity[j]);
+        total = std::copysign(DBL_MAX, total);
+    }
     if (!finite(wt)) wt = 0.5;
     w.gravity[s] = total;
     w.outOfPlay[a] = 1;
@@ -215,22 +221,24 @@ void addPull(World& w, int i, double sumX, double sumY)
 Ticker::Ticker()
 {
     const std::size_t cap = kSlots + 16;
-    ax_.resize(cap);
-    ay_.resize(cap);
-    ag_.resize(cap);
-    asx_.resize(cap);
-    asy_.resize(cap);
+    for (auto* v : {&ax_, &ay_, &ag_, &asx_, &asy_, &bx_, &by_, &bsx_, &bsy_}) v->resize(cap);
     aidx_.resize(cap);
-    zone_.resize(cap);
+    bidx_.resize(cap);
+    azone_.resize(cap);
+    bzone_.resize(cap);
     sumX_.resize(kSlots);
     sumY_.resize(kSlots);
     events_.reserve(256);
-    bucketStart_.resize(2048 + 1);
-    bucketFill_.resize(2048);
-    cellBodies_.resize(kSlots);
-    cellX_.resize(kSlots);
-    cellY_.resize(kSlots);
+    cellStart_.resize(kMaxCells + 1);
+    gx_.resize(kSlots);
+    gy_.resize(kSlots);
+    gid_.resize(kSlots);
+    uid_.resize(kSlots);
+    ucell_.resize(kSlots);
     candidates_.reserve(256);
+    colourKey_.resize(kSlots);
+    colour_.resize(kSlots);
+    colourKnown_.assign(kSlots, 0);
 }
 
 TickStats Ticker::tick(World& w, const TickInputs& in, Canvas& canvas, RandomSource& rnd,
@@ -249,10 +257,12 @@ void Ticker::pullPass(World& w, const TickInputs& in, Canvas& canvas, RandomSour
 {
     const int n = lastBody(w);
     if (n < 0) return;
-    // Only bodies numbered up to the planetoid factor attract.
+    // Only bodies numbered up to the planetoid factor attract (all of them when
+    // the factor is not even a number, as no comparison with it holds).
     const double pf = in.planetoidFactor;
-    int jMax = pf >= n ? n : (pf < 0 ? -1 : static_cast<int>(std::floor(pf)));
+    const int jMax = !(pf < n) ? n : (pf < 0 ? -1 : static_cast<int>(std::floor(pf)));
 
+    // Bodies in play, highest first: the attractors, and those beyond the factor.
     int m = 0;
     for (int j = jMax; j >= 0; --j) {
         if (w.outOfPlay[j] == 1) continue;
@@ -264,30 +274,53 @@ void Ticker::pullPass(World& w, const TickInputs& in, Canvas& canvas, RandomSour
         aidx_[m] = static_cast<std::int16_t>(j);
         ++m;
     }
+    int nb = 0;
+    for (int i = n; i > jMax; --i) {
+        if (w.outOfPlay[i] == 1) continue;
+        bx_[nb] = w.posX[i];
+        by_[nb] = w.posY[i];
+        bidx_[nb] = static_cast<std::int16_t>(i);
+        ++nb;
+    }
 
-    const PowKind kind = powKindOf(in.gravityExponent);
-    const PullRowArgs args{ax_.data(), ay_.data(), ag_.data(), m, static_cast<double>(w.planetRadius),
-                           static_cast<double>(w.coreRadius), kind, in.gravityExponent};
+    const double pR = w.planetRadius, cR = w.coreRadius, e = in.gravityExponent;
+    // The kernels' quick forms of r^e need every pulling pair at least 1 apart.
+    const PowKind kind = pR >= 1 ? powKindOf(e) : PowKind::General;
+    const PullRowArgs args{ax_.data(), ay_.data(), ag_.data(), m, radiusSquaredBound(pR),
+                           radiusSquaredBound(cR), kind, e};
     const PullKernels& k = pullKernels();
-    const double pR = w.planetRadius, cR = w.coreRadius;
     auto inZone = [&](double r) { return r != 0.0 && !(r > pR) && r > cR; };
     auto dist = [&](double x1, double y1, double x2, double y2) {
         const double dx = x2 - x1, dy = y2 - y1;
         return std::sqrt(dx * dx + dy * dy);
     };
+    // A sum that is not finite holds a pull that is not finite (or overflowed on
+    // its own): sum again pair by pair in the order of the plain pass, leaving
+    // out the pulls that are not finite.
+    auto resum = [&](double xi, double yi, int self, double& sx, double& sy) {
+        if (std::isfinite(sx) && std::isfinite(sy)) return;
+        sx = 0;
+        sy = 0;
+        for (int q = 0; q < m; ++q) {
+            double px, py;
+            if (q != self && exactPull(xi, yi, ax_[q], ay_[q], ag_[q], pR, kind, e, px, py)) {
+                sx += px;
+                sy += py;
+            }
+        }
+    };
 
+    // Every body in play gets its sum written below; nobody else's is read.
     events_.clear();
-    std::fill(sumX_.begin(), sumX_.begin() + n + 1, 0.0);
-    std::fill(sumY_.begin(), sumY_.begin() + n + 1, 0.0);
-
     // Attractors pull each other: each pair once.
     if (m > 0) {
-        k.symmetric(args, asx_.data(), asy_.data(), zone_.data());
+        k.symmetric(args, asx_.data(), asy_.data(), azone_.data());
         for (int p = 0; p < m; ++p) {
             const int bi = aidx_[p];
+            resum(ax_[p], ay_[p], p, asx_[p], asy_[p]);
             sumX_[bi] = asx_[p];
             sumY_[bi] = asy_[p];
-            if (!zone_[p]) continue;
+            if (!azone_[p]) continue;
             for (int q = p + 1; q < m; ++q) {
                 if (inZone(dist(ax_[p], ay_[p], ax_[q], ay_[q]))) {
                     events_.emplace_back(static_cast<std::int16_t>(bi), aidx_[q]);
@@ -297,32 +330,51 @@ void Ticker::pullPass(World& w, const TickInputs& in, Canvas& canvas, RandomSour
         }
     }
     // Bodies beyond the planetoid factor are pulled by the attractors only.
-    if (m > 0) {
-        for (int i = n; i > jMax; --i) {
-            if (w.outOfPlay[i] == 1) continue;
-            const double xi = w.posX[i], yi = w.posY[i];
-            if (k.oneWay(args, xi, yi, &sumX_[i], &sumY_[i])) {
-                for (int q = 0; q < m; ++q)
-                    if (inZone(dist(xi, yi, ax_[q], ay_[q])))
-                        events_.emplace_back(static_cast<std::int16_t>(i), aidx_[q]);
-            }
+    if (nb > 0) {
+        k.pulled(args, bx_.data(), by_.data(), nb, bsx_.data(), bsy_.data(), bzone_.data());
+        for (int b = 0; b < nb; ++b) {
+            const int i = bidx_[b];
+            resum(bx_[b], by_[b], -1, bsx_[b], bsy_[b]);
+            sumX_[i] = bsx_[b];
+            sumY_[i] = bsy_[b];
+            if (!bzone_[b]) continue;
+            for (int q = 0; q < m; ++q)
+                if (inZone(dist(bx_[b], by_[b], ax_[q], ay_[q])))
+                    events_.emplace_back(static_cast<std::int16_t>(i), aidx_[q]);
         }
     }
+
+    // What Bomb draws for a body (kind 1: one point, no random numbers), with its
+    // colour converted again only when one of the channels has changed.
+    auto drawBody = [&](int i) {
+        const double x = std::floor(w.posX[i]), y = std::floor(w.posY[i]);
+        if (!in16(x) || !in16(y)) return;
+        const std::uint32_t r = std::bit_cast<std::uint32_t>(w.colRed[i]);
+        const std::uint32_t g = std::bit_cast<std::uint32_t>(w.colGreen[i]);
+        const std::uint32_t b = std::bit_cast<std::uint32_t>(w.colBlue[i]);
+        auto& key = colourKey_[i];
+        if (!colourKnown_[i] || key[0] != r || key[1] != g || key[2] != b) {
+            colour_[i] = rgbOf(w.colRed[i], w.colGreen[i], w.colBlue[i]);
+            key = {r, g, b};
+            colourKnown_[i] = 1;
+        }
+        canvas.pset(static_cast<int>(x), static_cast<int>(y), colour_[i]);
+    };
 
     // Partial collisions and drawing in the order of the pair-by-pair pass:
     // rows from the highest body down, partners from the highest down.
     std::sort(events_.begin(), events_.end(), [](const auto& a, const auto& b) {
         return a.first != b.first ? a.first > b.first : a.second > b.second;
     });
-    std::size_t e = 0;
+    std::size_t ev = 0;
     for (int i = n; i >= 0; --i) {
-        while (e < events_.size() && events_[e].first == i) {
-            partialCollision(w, canvas, rnd, i, events_[e].second);
+        while (ev < events_.size() && events_[ev].first == i) {
+            partialCollision(w, canvas, rnd, i, events_[ev].second);
             ++st.partialCollisions;
-            ++e;
+            ++ev;
         }
         if (w.outOfPlay[i] == 0) {
-            Bomb(canvas, rnd, w, std::floor(w.posX[i]), std::floor(w.posY[i]), 1, i, i);
+            drawBody(i);
             if (i > 0) addPull(w, i, sumX_[i], sumY_[i]);
         }
     }
@@ -334,56 +386,82 @@ void Ticker::mergePass(World& w, Canvas& canvas, RandomSource& rnd, TickStats& s
     const double cR = w.coreRadius;
     if (n < 2 || !(cR > 0)) return;  // d < cR can never hold
 
-    // Bodies in cells of the core radius, hashed into buckets; pairs closer than
-    // the radius lie in neighbouring cells. A shared bucket only adds candidates
-    // that the exact test then drops.
-    constexpr int kBuckets = 2048;
-    constexpr double kCellLimit = 1099511627776.0;  // 2^40: far-out bodies share edge cells
-    auto hash = [](std::int64_t cx, std::int64_t cy) {
-        auto h = static_cast<std::uint64_t>(cx) * 0x9E3779B97F4A7C15ULL ^
-                 static_cast<std::uint64_t>(cy) * 0xC2B2AE3D27D4EB4FULL;
-        return static_cast<int>((h ^ (h >> 29)) & (kBuckets - 1));
-    };
-    auto cellOf = [&](double v) {
-        double c = std::floor(v / cR);
-        c = std::clamp(c, -kCellLimit, kCellLimit);
-        return static_cast<std::int64_t>(c);
-    };
-
-    std::fill(bucketStart_.begin(), bucketStart_.end(), 0);
+    // Bodies in play and their bounds; body 0 never merges.
     int count = 0;
-    for (int i = 1; i <= n; ++i) {
+    double x0 = std::numeric_limits<double>::infinity(), x1 = -x0, y0 = x0, y1 = -x0;
+    for (int i = n; i >= 1; --i) {
         if (w.outOfPlay[i] == 1) continue;
-        cellX_[i] = cellOf(w.posX[i]);
-        cellY_[i] = cellOf(w.posY[i]);
-        ++bucketStart_[hash(cellX_[i], cellY_[i]) + 1];
-        ++count;
+        uid_[count++] = static_cast<std::int16_t>(i);
+        x0 = std::min(x0, w.posX[i]);
+        x1 = std::max(x1, w.posX[i]);
+        y0 = std::min(y0, w.posY[i]);
+        y1 = std::max(y1, w.posY[i]);
     }
     if (count < 2) return;
-    for (int b = 0; b < kBuckets; ++b) bucketStart_[b + 1] += bucketStart_[b];
-    std::copy(bucketStart_.begin(), bucketStart_.end() - 1, bucketFill_.begin());
-    for (int i = 1; i <= n; ++i) {
-        if (w.outOfPlay[i] == 1) continue;
-        cellBodies_[bucketFill_[hash(cellX_[i], cellY_[i])]++] = static_cast<std::int16_t>(i);
+
+    // A grid over the bounds with about one body per cell, cells never narrower
+    // than the core radius (and a hair wider, so rounding cannot put a close
+    // pair two cells apart): a pair closer than the radius lies in the same or
+    // in neighbouring cells. One empty column pads each side and one empty row
+    // the bottom, so the neighbour ranges below never wrap into another row.
+    const double spanX = x1 - x0, spanY = y1 - y0;
+    const double size =
+        std::max({cR, std::sqrt(spanX * spanY / count), std::max(spanX, spanY) / count}) * (1 + 0x1p-20);
+    int nx = 1, ny = 1;
+    double inv = 0;
+    if (std::isfinite(size)) {
+        inv = 1 / size;
+        nx = static_cast<int>(spanX * inv) + 1;
+        ny = static_cast<int>(spanY * inv) + 1;
+    }
+    const int rowW = nx + 2;
+    const int cells = rowW * (ny + 1);  // at most 6 per body and a few: kMaxCells
+    auto index = [](double v, int hi) {  // NaN and strays clamp into range
+        return v >= 0 ? (v < hi ? static_cast<int>(v) : hi - 1) : 0;
+    };
+
+    std::fill(cellStart_.begin(), cellStart_.begin() + cells + 1, 0);
+    for (int s = 0; s < count; ++s) {
+        const int i = uid_[s];
+        const int c = index((w.posY[i] - y0) * inv, ny) * rowW + index((w.posX[i] - x0) * inv, nx) + 1;
+        ucell_[s] = c;
+        ++cellStart_[c];
+    }
+    // Counting sort by cell: cellStart_[c] ends up at the first body of cell c.
+    for (int c = 0, sum = 0; c <= cells; ++c) {
+        sum += cellStart_[c];
+        cellStart_[c] = sum;
+    }
+    for (int s = 0; s < count; ++s) {
+        const int i = uid_[s];
+        const int at = --cellStart_[ucell_[s]];
+        gx_[at] = w.posX[i];
+        gy_[at] = w.posY[i];
+        gid_[at] = static_cast<std::int16_t>(i);
     }
 
+    // Each pair of neighbouring cells once: the rest of a body's own cell and the
+    // cell to its right, then the three cells below.
     candidates_.clear();
-    for (int i = 1; i <= n; ++i) {
-        if (w.outOfPlay[i] == 1) continue;
-        for (int ox = -1; ox <= 1; ++ox) {
-            for (int oy = -1; oy <= 1; ++oy) {
-                const std::int64_t cx = cellX_[i] + ox, cy = cellY_[i] + oy;
-                const int b = hash(cx, cy);
-                for (int s = bucketStart_[b]; s < bucketStart_[b + 1]; ++s) {
-                    const int j = cellBodies_[s];
-                    if (j >= i || cellX_[j] != cx || cellY_[j] != cy) continue;
-                    const double dx = w.posX[i] - w.posX[j], dy = w.posY[i] - w.posY[j];
-                    const double d = std::sqrt(dx * dx + dy * dy);
-                    if (d < cR && d != 0) candidates_.emplace_back(static_cast<std::int16_t>(i),
-                                                                  static_cast<std::int16_t>(j));
-                }
+    const double cR2 = cR * cR;  // exact; sqrt(d2) < cR implies d2 < cR2
+    auto check = [&](int a, int from, int to) {
+        for (int b = from; b < to; ++b) {
+            const double dx = gx_[a] - gx_[b], dy = gy_[a] - gy_[b];
+            const double d2 = dx * dx + dy * dy;
+            if (!(d2 < cR2)) continue;
+            const double d = std::sqrt(d2);
+            if (d < cR && d != 0) {
+                const int i = gid_[a], j = gid_[b];
+                candidates_.emplace_back(static_cast<std::int16_t>(std::max(i, j)),
+                                         static_cast<std::int16_t>(std::min(i, j)));
             }
         }
+    };
+    int c = 0;
+    for (int a = 0; a < count; ++a) {
+        while (cellStart_[c + 1] <= a) ++c;  // the cell of sorted body a
+        check(a, a + 1, cellStart_[c + 2]);
+        check(a, cellStart_[c + rowW - 1], cellStart_[c + rowW + 2]);
     }
     if (candidates_.empty()) return;
     // The pair-by-pair pass meets each close pair first as (higher, lower).

@@ -2,6 +2,7 @@
 // The simulation tick and the procedures it calls: Bomb (all drawing), the
 // border rules with Newton, partial collisions and merges.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <utility>
@@ -79,17 +80,27 @@ private:
     void pullPass(World& w, const TickInputs& in, Canvas& canvas, RandomSource& rnd, TickStats& st);
     void mergePass(World& w, Canvas& canvas, RandomSource& rnd, TickStats& st);
 
-    // Attractors packed in descending body order, padded for the vector loops.
+    // Attractors packed in descending body order, padded for the vector loops,
+    // and likewise the bodies in play beyond the planetoid factor.
     std::vector<double> ax_, ay_, ag_, asx_, asy_;
     std::vector<std::int16_t> aidx_;
-    std::vector<unsigned char> zone_;
+    std::vector<unsigned char> azone_;
+    std::vector<double> bx_, by_, bsx_, bsy_;
+    std::vector<std::int16_t> bidx_;
+    std::vector<unsigned char> bzone_;
     std::vector<double> sumX_, sumY_;
     std::vector<std::pair<std::int16_t, std::int16_t>> events_;
-    // Merge search.
-    std::vector<std::int32_t> bucketStart_, bucketFill_;
-    std::vector<std::int16_t> cellBodies_;
-    std::vector<std::int64_t> cellX_, cellY_;
+    // Merge search: bodies in play, then sorted by grid cell.
+    static constexpr int kMaxCells = 6 * kSlots + 8;
+    std::vector<std::int16_t> uid_;
+    std::vector<std::int32_t> ucell_, cellStart_;
+    std::vector<double> gx_, gy_;
+    std::vector<std::int16_t> gid_;
     std::vector<std::pair<std::int16_t, std::int16_t>> candidates_;
+    // Each body's drawing colour as last converted, by the bits of its channels.
+    std::vector<std::array<std::uint32_t, 3>> colourKey_;
+    std::vector<Rgb> colour_;
+    std::vector<unsigned char> colourKnown_;
 };
 
 }  // namespace orb

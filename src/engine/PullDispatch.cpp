@@ -1,4 +1,5 @@
 #include <cmath>
+#include <vector>
 
 #include "engine/PullKernel.h"
 
@@ -10,20 +11,41 @@ namespace v3 { extern const PullKernels kernels; }
 namespace v4 { extern const PullKernels kernels; }
 #endif
 
-const PullKernels& pullKernels()
+namespace {
+
+const std::vector<const PullKernels*>& runnable()
 {
-    static const PullKernels* chosen = [] {
+    static const std::vector<const PullKernels*> list = [] {
+        std::vector<const PullKernels*> l{&base::kernels};
 #ifdef ORB_HAVE_X86_KERNELS
         __builtin_cpu_init();
-        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-            __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw"))
-            return &v4::kernels;
-        if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return &v3::kernels;
+        const bool v3 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
+                        __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
+        if (v3) l.push_back(&v3::kernels);
+        if (v3 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+            __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw") &&
+            __builtin_cpu_supports("avx512cd"))
+            l.push_back(&v4::kernels);
 #endif
-        return &base::kernels;
+        return l;
     }();
-    return *chosen;
+    return list;
 }
+
+const PullKernels* chosen = nullptr;
+
+}  // namespace
+
+const PullKernels& pullKernels()
+{
+    if (chosen) return *chosen;
+    static const PullKernels* best = runnable().back();
+    return *best;
+}
+
+std::span<const PullKernels* const> runnablePullKernels() { return runnable(); }
+
+void usePullKernels(const PullKernels* k) { chosen = k; }
 
 PowKind powKindOf(double e)
 {
@@ -33,15 +55,37 @@ PowKind powKindOf(double e)
     return PowKind::General;
 }
 
-double powOf(PowKind kind, double r, double r2, double e)
+double radiusSquaredBound(double radius)
 {
+    if (std::isnan(radius)) return INFINITY;  // no distance is beyond it
+    if (radius < 0) return -1;
+    if (std::isinf(radius)) return INFINITY;
+    double t = radius * radius;
+    // radius^2 rounded may lie on either side of the true square: settle on the
+    // last value whose square root is still at most the radius.
+    while (t > 0 && std::sqrt(t) > radius) t = std::nextafter(t, 0.0);
+    while (std::sqrt(std::nextafter(t, INFINITY)) <= radius) t = std::nextafter(t, INFINITY);
+    return t;
+}
+
+bool exactPull(double xi, double yi, double xq, double yq, double gq, double pR, PowKind kind, double e,
+               double& px, double& py)
+{
+    const double dx = xq - xi, dy = yq - yi;
+    const double r2 = dx * dx + dy * dy;
+    const double r = std::sqrt(r2);
+    if (!(r > pR) || r == 0) return false;
+    double rE = 0;
     switch (kind) {
-    case PowKind::Two: return r2;
-    case PowKind::OneAndHalf: return r * std::sqrt(r);
-    case PowKind::One: return r;
-    case PowKind::General: return std::pow(r, e);
+    case PowKind::Two: rE = r2; break;
+    case PowKind::OneAndHalf: rE = r * std::sqrt(r); break;
+    case PowKind::One: rE = r; break;
+    case PowKind::General: rE = std::pow(r, e); break;
     }
-    return std::pow(r, e);
+    const double t = 10000.0 / (rE * r);
+    px = gq * (t * dx);
+    py = gq * (t * dy);
+    return std::isfinite(px) && std::isfinite(py);
 }
 
 }  // namespace orb

@@ -1,6 +1,12 @@
 #pragma once
 // Inner loops of the pull pass, compiled once per instruction set and chosen at
 // run time. The arrays hold attractors packed in descending body order.
+//
+// The loops add every pull without testing it: a pull that is not finite makes
+// its body's whole sum not finite, and the caller then sums that body again
+// pair by pair (exactPull), leaving such pulls out.
+
+#include <span>
 
 namespace orb {
 
@@ -11,9 +17,9 @@ struct PullRowArgs {
     const double* y;
     const double* g;
     int m;            // number of attractors
-    double pR;        // planet radius: pull beyond it
-    double cR;        // core radius: partial collision between the two
-    PowKind kind;
+    double pR2;       // pull when r2 > pR2, i.e. r > planet radius (radiusSquaredBound)
+    double cR2;       // partial collision when r2 > cR2 as well, i.e. r > core radius
+    PowKind kind;     // Two, OneAndHalf and One only for a planet radius of 1 or more
     double e;         // the exponent, for PowKind::General
 };
 
@@ -21,21 +27,34 @@ struct PullRowArgs {
 // on attractor p to sx[p], sy[p]; zone[p] = 1 when some q > p lies in the
 // partial-collision zone of p.
 using SymmetricFn = void (*)(const PullRowArgs&, double* sx, double* sy, unsigned char* zone);
-// Pull of every attractor on a body at (xi, yi) that is not one; returns whether
-// some attractor lies in its partial-collision zone.
-using OneWayFn = bool (*)(const PullRowArgs&, double xi, double yi, double* sx, double* sy);
+// Pull of every attractor on each of n bodies at (xs[k], ys[k]) that are not
+// attractors. Sets sx[k], sy[k] to the sums, taken in attractor order, and
+// zone[k] = 1 when some attractor lies in the partial-collision zone of body k.
+using PulledFn = void (*)(const PullRowArgs&, const double* xs, const double* ys, int n, double* sx, double* sy,
+                          unsigned char* zone);
 
 struct PullKernels {
     SymmetricFn symmetric;
-    OneWayFn oneWay;
+    PulledFn pulled;
     const char* name;
 };
 
-// The best kernels this processor runs.
+// The kernels in use: the best this processor runs, unless a test chose others.
 const PullKernels& pullKernels();
+// Every set this processor runs, plainest first; for tests and benchmarks.
+std::span<const PullKernels* const> runnablePullKernels();
+// Makes `k` the set in use (nullptr: back to the best). Not for concurrent use.
+void usePullKernels(const PullKernels* k);
 
-// r^e for the kinds above, the same expression the kernels use.
-double powOf(PowKind kind, double r, double r2, double e);
 PowKind powKindOf(double e);
+// The largest r2 whose square root is at most `radius` (-1 for a negative
+// radius), so that sqrt(r2) > radius exactly when r2 > radiusSquaredBound(radius).
+double radiusSquaredBound(double radius);
+
+// The pull of an attractor at (xq, yq) of gravity gq on a body at (xi, yi),
+// computed plainly; false when the pair adds nothing (inside the planet radius,
+// at the same place, or a pull that is not finite).
+bool exactPull(double xi, double yi, double xq, double yq, double gq, double pR, PowKind kind, double e,
+               double& px, double& py);
 
 }  // namespace orb

@@ -14,13 +14,22 @@ std::string str(const QString& s) { return s.toStdString(); }
 double lenient(const QLineEdit* f) { return val(str(f->text())); }
 QString numQ(double v) { return QString::fromStdString(numText(v)); }
 
-// A body number typed or shown: a whole number 0..999, or nothing.
+// A body number shown: the nearest whole number 0..999, or nothing.
 std::optional<int> bodyNumber(std::optional<double> v)
 {
     if (!v) return std::nullopt;
     auto n = toInt16(*v);
     if (!n || *n < 0 || *n > kMaxBody) return std::nullopt;
     return *n;
+}
+
+// A body number an edit goes to: exactly a whole number 0..999, so that "1.5"
+// never changes body 2.
+std::optional<int> editedBody(const QString& text)
+{
+    const auto v = strictNumber(text.toStdString());
+    if (!v || *v != std::floor(*v)) return std::nullopt;
+    return bodyNumber(v);
 }
 
 void setTextColor(QWidget* w, const QColor& c)
@@ -74,7 +83,7 @@ void Fs4x3::Ocean(int n)
 void Fs4x3::Bifrost()
 {
     // Every field must hold a number, or the edit is refused as a whole.
-    const auto n = bodyNumber(strictNumber(str(TXTOden->text())));
+    const auto n = editedBody(TXTOden->text());
     if (!n) return;
     double v[5];
     for (int k = 0; k < 5; ++k) {
@@ -173,7 +182,7 @@ void Fs4x3::TiF_Timer()
 
 void Fs4x3::Chon_Click()
 {
-    const auto n = bodyNumber(strictNumber(str(TXTOden->text())));
+    const auto n = editedBody(TXTOden->text());
     if (Chon->isChecked()) {
         if (n) world_->outOfPlay[*n] = 1;
         setTextColor(Chon, QColor(191, 96, 0));

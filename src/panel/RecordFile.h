@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Files.h"
+
 namespace orb {
 
 inline constexpr const char* kRecordFileName = "tallyho.ogg";
@@ -28,8 +30,5 @@ RecordRead loadRecord(const std::string& path);
 // the same folder renamed over the old one, so an abrupt end leaves either the
 // old or the new line, never half of one. False when it could not be written.
 bool saveRecord(const std::string& path, std::int32_t record);
-
-// Writes text to path the same all-or-nothing way.
-bool writeFileAtomically(const std::string& path, const std::string& text);
 
 }  // namespace orb

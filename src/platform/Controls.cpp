@@ -1,6 +1,9 @@
 #include "platform/Controls.h"
 
+#include <QClipboard>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -22,6 +25,25 @@ void Field::mouseDoubleClickEvent(QMouseEvent* e)
 {
     QLineEdit::mouseDoubleClickEvent(e);
     emit doubleClicked();
+}
+
+void Field::keyPressEvent(QKeyEvent* e)
+{
+    if (limit_ > 0 && !isReadOnly()) {
+        QString added;
+        if (e->matches(QKeySequence::Paste)) added = QGuiApplication::clipboard()->text();
+        else if (!e->text().isEmpty() && e->text().front().isPrint()) added = e->text();
+        if (!added.isEmpty()) {
+            // Typing replaces the selection; what does not fit is dropped.
+            const qsizetype room = limit_ - (text().size() - selectedText().size());
+            if (added.size() > room) {
+                if (room > 0) insert(added.left(room));
+                e->accept();
+                return;
+            }
+        }
+    }
+    QLineEdit::keyPressEvent(e);
 }
 
 ClickLabel::ClickLabel(const QString& name, const QString& text, QWidget* parent) : QLabel(text, parent)

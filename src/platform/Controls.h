@@ -19,6 +19,14 @@ public:
     void leave() { emit left(); }
     void doubleClick() { emit doubleClicked(); }
 
+    // The most characters a user can type or paste in (0: no limit). Unlike
+    // QLineEdit's maxLength it never cuts a text set from code, so a value the
+    // program shows (a gravity of ten digits, a count of 999 + 1) stays whole.
+    void setTypingLimit(int chars) { limit_ = chars; }
+    int typingLimit() const { return limit_; }
+    // The text a user typing `typed` ends up with: cut at the limit.
+    QString typedText(const QString& typed) const { return limit_ > 0 ? typed.left(limit_) : typed; }
+
 signals:
     void left();
     void doubleClicked();
@@ -26,6 +34,10 @@ signals:
 protected:
     void focusOutEvent(QFocusEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    int limit_ = 0;
 };
 
 class ClickLabel : public QLabel {

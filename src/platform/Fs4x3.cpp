@@ -141,7 +141,7 @@ void Fs4x3::buildPanel()
                      int width = 64) {
         auto* f = new Field(name, text);
         if (!tip.isEmpty()) f->setToolTip(tip);
-        if (maxLen > 0) f->setMaxLength(maxLen);
+        if (maxLen > 0) f->setTypingLimit(maxLen);
         f->setFixedWidth(width);
         return f;
     };

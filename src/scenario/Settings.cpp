@@ -56,8 +56,9 @@ void Fs4x3::Text1_LostFocus()
     World& w = *world_;
     w.planetRadius = static_cast<std::int16_t>(roundClamp(lenient(Text1), 1, 32767));
     setWhole(Text1, w.planetRadius);
-    // The core never reaches beyond the planet.
-    if (w.coreRadius > w.planetRadius) {
+    // The core never reaches beyond the planet, neither the one in use nor the
+    // one in its field, which the next Go reads.
+    if (w.coreRadius > w.planetRadius || lenient(Text5) > w.planetRadius) {
         w.coreRadius = w.planetRadius;
         setWhole(Text5, w.coreRadius);
     }

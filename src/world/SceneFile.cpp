@@ -1,13 +1,7 @@
 #include "world/SceneFile.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "platform/Numbers.h"
@@ -128,39 +122,6 @@ SceneLoad loadScene(std::string_view text, World& w)
     w = *next;
     res.ok = true;
     return res;
-}
-
-bool readTextFile(const std::string& path, std::string& out, std::string& error)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) {
-        error = "cannot read " + path;
-        return false;
-    }
-    out = ss.str();
-    return true;
-}
-
-bool writeTextFile(const std::string& path, const std::string& text, std::string& error)
-{
-    std::ofstream outFile(path, std::ios::binary | std::ios::trunc);
-    if (!outFile) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    outFile << text;
-    outFile.close();
-    if (!outFile) {
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
 }
 
 }  // namespace orb

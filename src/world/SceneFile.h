@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Files.h"
 #include "world/World.h"
 
 namespace orb {
@@ -23,9 +24,5 @@ struct SceneLoad {
 // Replaces the body table with the scene (unlisted slots zero and out of play).
 // On any error the table is left exactly as it was.
 SceneLoad loadScene(std::string_view text, World& w);
-
-// File helpers: false with a message on failure.
-bool readTextFile(const std::string& path, std::string& out, std::string& error);
-bool writeTextFile(const std::string& path, const std::string& text, std::string& error);
 
 }  // namespace orb

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "world/SceneFile.h"
+
+namespace orb {
+namespace {
+
+const std::string kHeader(kSceneHeader);
+
+// Bit for bit, so -0 and the last digit of every value count.
+template <class T>
+bool sameBits(const Slots<T>& a, const Slots<T>& b)
+{
+    return std::memcmp(a.data(), b.data(), sizeof(T) * kSlots) == 0;
+}
+
+bool sameTable(const World& a, const World& b)
+{
+    return sameBits(a.posX, b.posX) && sameBits(a.posY, b.posY) && sameBits(a.momX, b.momX) &&
+           sameBits(a.momY, b.momY) && sameBits(a.gravity, b.gravity) && a.outOfPlay == b.outOfPlay &&
+           sameBits(a.bodyType, b.bodyType) && sameBits(a.colRed, b.colRed) && sameBits(a.colGreen, b.colGreen) &&
+           sameBits(a.colBlue, b.colBlue);
+}
+
+std::unique_ptr<World> awkwardWorld()
+{
+    auto w = std::make_unique<World>();
+    const double awkward[] = {0.1, 1.0 / 3, -0.0, 1e-300, 5e-324, DBL_MAX, -DBL_MAX, 7680, -123.456e7, 2.0 / 3};
+    for (int i = 0; i < kSlots; ++i) {
+        w->posX[i] = awkward[i % 10] / (i + 1);
+        w->posY[i] = awkward[(i + 3) % 10];
+        w->momX[i] = std::nextafter(awkward[(i + 5) % 10], 0.0);
+        w->momY[i] = -awkward[(i + 7) % 10];
+        w->gravity[i] = awkward[(i + 1) % 10] / 7;
+        w->outOfPlay[i] = static_cast<std::int16_t>(i % 2);
+        w->bodyType[i] = i % 4;
+        w->colRed[i] = static_cast<float>(i % 256);
+        w->colGreen[i] = static_cast<float>(255 - i % 256);
+        w->colBlue[i] = static_cast<float>((i * 7) % 256);
+    }
+    return w;
+}
+
+TEST(SceneFile, RoundTripIsExactForAllThousandSlots)
+{
+    auto w = awkwardWorld();
+    const std::string text = sceneText(*w);
+    EXPECT_EQ(text.substr(0, kHeader.size() + 1), kHeader + "\n");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + kSlots);
+    // Shortest forms, not fixed precision.
+    EXPECT_NE(text.find("\n0,0.1,"), std::string::npos);
+
+    auto back = std::make_unique<World>();
+    back->bodyCount = 77;  // settings are not part of a scene
+    const SceneLoad res = loadScene(text, *back);
+    ASSERT_TRUE(res.ok) << res.error;
+    EXPECT_EQ(res.highest, kMaxBody);
+    EXPECT_TRUE(sameTable(*w, *back));
+    EXPECT_EQ(back->bodyCount, 77);
+    // Carriage returns and a byte-order mark, as an editor may leave them.
+    std::string dos = "\xEF\xBB\xBF";
+    for (char ch : text) {
+        if (ch == '\n') dos += '\r';
+        dos += ch;
+    }
+    auto fromDos = std::make_unique<World>();
+    ASSERT_TRUE(loadScene(dos, *fromDos).ok);
+    EXPECT_TRUE(sameTable(*w, *fromDos));
+}
+
+TEST(SceneFile, LoadingReplacesTheWholeTable)
+{
+    auto w = awkwardWorld();
+    const std::string text = kHeader + "\n" + "5,100,200,1,2,3,0,3,10,20,30\n" + "\n" + "2,1.5e3,-7,0,0,0,1,1,0,0,255";
+    const SceneLoad res = loadScene(text, *w);
+    ASSERT_TRUE(res.ok) << res.error;
+    EXPECT_EQ(res.highest, 5);
+    EXPECT_EQ(w->posX[5], 100);
+    EXPECT_EQ(w->gravity[5], 3);
+    EXPECT_EQ(w->outOfPlay[5], 0);
+    EXPECT_EQ(w->colGreen[5], 20);
+    EXPECT_EQ(w->posX[2], 1500);
+    EXPECT_EQ(w->outOfPlay[2], 1);
+    EXPECT_EQ(w->colBlue[2], 255);
+    // Every slot not listed is zero and out of play.
+    for (int i : {0, 1, 3, 4, 6, 999}) {
+        EXPECT_EQ(w->outOfPlay[i], 1) << i;
+        EXPECT_EQ(w->posX[i], 0) << i;
+        EXPECT_EQ(w->gravity[i], 0) << i;
+        EXPECT_EQ(w->colRed[i], 0) << i;
+    }
+}
+
+TEST(SceneFile, RefusalsNameTheLineAndLeaveTheTableAlone)
+{
+    const std::string good = "1,100,200,1,2,3,0,3,10,20,30";
+    struct Case {
+        std::string text;
+        int line;
+    } cases[] = {
+        {"", 1},
+        {"body,posX,posY\n" + good, 1},
+        {" " + kHeader + "\n" + good, 1},
+        {kHeader + "\n" + good + "\n1,100,200,1,2,3,0,3,10,20", 3},       // 10 columns
+        {kHeader + "\n" + good + ",7", 2},                                // 12 columns
+        {kHeader + "\n" + "1,abc,200,1,2,3,0,3,10,20,30", 2},
+        {kHeader + "\n" + "1,100,,1,2,3,0,3,10,20,30", 2},
+        {kHeader + "\n" + "1,100,200,nan,2,3,0,3,10,20,30", 2},
+        {kHeader + "\n" + "1,100,200,1,inf,3,0,3,10,20,30", 2},
+        {kHeader + "\n" + "1,100,200,1,2,1e999,0,3,10,20,30", 2},
+        {kHeader + "\n" + "1,100,200,1,2,3,0,3,10,20,0x1F", 2},
+        {kHeader + "\n" + good + "\n1000,0,0,0,0,0,0,0,0,0,0", 3},       // no slot 1000
+        {kHeader + "\n" + "-1,0,0,0,0,0,0,0,0,0,0", 2},
+        {kHeader + "\n" + "2.5,0,0,0,0,0,0,0,0,0,0", 2},
+        {kHeader + "\n" + good + "\n\n" + good, 4},                      // listed twice
+        {kHeader + "\n" + "1,100,200,1,2,3,0,3,256,20,30", 2},
+        {kHeader + "\n" + "1,100,200,1,2,3,0,3,10,-1,30", 2},
+        {kHeader + "\n" + "1,100,200,1,2,3,0,3,10,20,2.5", 2},
+        {kHeader + "\n" + "1,100,200,1,2,3,2,3,10,20,30", 2},            // outOfPlay 0 or 1 only
+        {kHeader + "\n" + "1,100,200,1,2,3,-1,3,10,20,30", 2},
+    };
+    for (const auto& c : cases) {
+        auto w = awkwardWorld();
+        const auto before = std::make_unique<World>(*w);
+        const SceneLoad res = loadScene(c.text, *w);
+        EXPECT_FALSE(res.ok) << c.text;
+        EXPECT_NE(res.error.find("line " + std::to_string(c.line) + ":"), std::string::npos)
+            << c.text << "\n -> " << res.error;
+        EXPECT_TRUE(sameTable(*w, *before)) << c.text;
+    }
+}
+
+TEST(SceneFile, FilesOnDisk)
+{
+    const std::string dir = ::testing::TempDir();
+    const std::string path = dir + "orb_scene_test.csv";
+    auto w = awkwardWorld();
+    std::string error;
+    ASSERT_TRUE(writeTextFile(path, sceneText(*w), error)) << error;
+    std::string text;
+    ASSERT_TRUE(readTextFile(path, text, error)) << error;
+    EXPECT_EQ(text, sceneText(*w));
+    std::remove(path.c_str());
+
+    EXPECT_FALSE(readTextFile(dir + "no/such/folder/scene.csv", text, error));
+    EXPECT_NE(error.find("scene.csv"), std::string::npos);
+    EXPECT_FALSE(writeTextFile(dir + "no/such/folder/scene.csv", "x", error));
+    EXPECT_NE(error.find("scene.csv"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orb

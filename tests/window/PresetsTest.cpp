@@ -1,0 +1,237 @@
+// The galaxy presets, the seed and the seed ticker.
+#include <map>
+#include <vector>
+
+#include "WindowFixture.h"
+#include "world/SceneFile.h"
+
+namespace orb::test {
+namespace {
+
+class PresetsTest : public WindowTest {
+protected:
+    // The table after a preset and some ticks, in the scene file's exact form.
+    std::string galaxyAfter(const char* seed, int preset, int ticks)
+    {
+        Fs4x3& win = open(recordPath());
+        type(win.TXran, seed);
+        win.CDp_Click(preset);
+        for (int k = 0; k < ticks; ++k) win.Ti_Timer();
+        return sceneText(win.world());
+    }
+};
+
+struct PresetCase {
+    int index;
+    std::map<std::string, std::string> fields;  // field texts after the preset
+    std::string chirp;
+    bool autoClear;      // "Auto C" checked, and so the clear timer running
+    int clearInterval;   // ms, when running
+    double starMass;
+    double pairMomentum;
+    bool frame4;         // the star parameters shown
+};
+
+TEST_F(PresetsTest, EachPresetWritesItsFieldsPlacesThePairAndStartsTheRun)
+{
+    const std::vector<PresetCase> cases = {
+        {0,
+         {{"SSSlow", "30"}, {"TXn", "300"}, {"TXstarmass", "0.1"}, {"SSStar", "0.03"}, {"TXref", "10"},
+          {"TXMYstar", "18"}},
+         "In this model the binary pair lose mass as they emit stars. Stars emitted earlier (outermost) have more "
+         "velocity as they are accelerated by a greater gravitational force. ",
+         true, 10000, 0.1, 18, false},
+        {1,
+         {{"TXn", "150"}, {"SSSlow", "10"}, {"TXstarmass", "0.5"}, {"SSStar", "0.03"}, {"TXref", "10"},
+          {"TXMYstar", "18"}},
+         "This variation emits heavier stars. Notice how the binary pair separate as their masses decrease with "
+         "each emitted star. Click pause to examine (or alter) the mass of the bodies.",
+         false, 0, 0.5, 18, false},
+        {2,
+         {{"SSStar", "0"}, {"TXn", "250"}, {"TXMYstar", "18"}, {"TXref", "4"}, {"Text1", "5"}, {"Text5", "5"},
+          {"TXstarmass", "0.1"}, {"SSSlow", "2"}},
+         "Here the momentum of each star starts the same. The binary pair start out in a uniform (circular) orbit.",
+         true, 4000, 0.1, 18, false},
+        {3,
+         {{"TXn", "150"}, {"TXref", "10"}, {"TXMYstar", "18"}, {"SSSlow", "2"}, {"TXstarmass", "0.1"},
+          {"SSStar", "0"}},
+         "If you want to alter the variables select this option to start the galaxy. ",
+         false, 0, 0.1, 18, true},
+        {4,
+         {{"TXMYstar", "20"}, {"TXn", "600"}, {"TXstarmass", "0.2"}, {"SSStar", "0"}, {"TXref", "4"},
+          {"SSSlow", "4"}, {"Text1", "5"}, {"Text5", "5"}},
+         "Irregular starting momentum of the binary pair gives them a non-circular orbital structure. This causes "
+         "the stars' momentum to vary which in turn causes the rotation curves to oscillate.",
+         true, 4000, 0.2, 20, false},
+    };
+    const char* captions[5] = {"Light Stars", "Heavy Stars", "Constant Stars", "Variable Model", "Oscillate"};
+    for (const PresetCase& c : cases) {
+        SCOPED_TRACE("preset " + std::to_string(c.index));
+        open(recordPath());
+        // Body 0 keeps its gravity, momentum and play state; only its place is set.
+        world().gravity[0] = 77;
+        world().momX[0] = 3;
+        world().outOfPlay.fill(0);
+        world().outOfPlay[0] = 1;
+        w().Text1->setText("9");
+        w().Text5->setText("2");
+
+        EXPECT_EQ(w().CDp[c.index]->text(), captions[c.index]);
+        w().CDp_Click(c.index);
+        const World& s = world();
+
+        for (const auto& [name, text] : c.fields)
+            EXPECT_EQ(qobject_cast<Field*>(w().control(QString::fromStdString(name)))->text().toStdString(), text)
+                << name;
+        if (c.index < 2 || c.index == 3) {
+            EXPECT_EQ(w().Text1->text(), "9") << "only presets 2 and 4 write the radii";
+            EXPECT_EQ(w().Text5->text(), "2");
+        }
+        EXPECT_EQ(w().LaChirp[0]->text().toStdString(), c.chirp);
+        EXPECT_EQ(w().TXg[0]->text(), "100");
+        EXPECT_EQ(w().TXg[1]->text(), "100");
+
+        // The binary pair and the central body.
+        EXPECT_EQ(s.bodyType[1], 1);
+        EXPECT_EQ(s.bodyType[2], 2);
+        EXPECT_EQ(s.nextStar, 3);
+        EXPECT_EQ((std::array{s.posX[0], s.posY[0]}), (std::array{7680.0, 5760.0}));
+        EXPECT_EQ((std::array{s.posX[1], s.posY[1]}), (std::array{6912.0, 5760.0}));
+        EXPECT_EQ((std::array{s.posX[2], s.posY[2]}), (std::array{8448.0, 5760.0}));
+        EXPECT_EQ(s.gravity[1], 100);
+        EXPECT_EQ(s.gravity[2], 100);
+        EXPECT_EQ((std::array{s.momX[1], s.momY[1], s.momX[2], s.momY[2]}),
+                  (std::array{0.0, c.pairMomentum, 0.0, -c.pairMomentum}));
+        EXPECT_EQ(s.gravity[0], 77);
+        EXPECT_EQ(s.momX[0], 3);
+        EXPECT_EQ(s.outOfPlay[0], 1);
+
+        // Every other slot waits as a star of the preset's mass.
+        int waiting = 0;
+        for (int i = 3; i <= kMaxBody; ++i)
+            if (s.outOfPlay[i] == 1 && s.gravity[i] == c.starMass) ++waiting;
+        EXPECT_EQ(waiting, kMaxBody - 2);
+
+        // Go was pressed: the run is under way with the preset's count.
+        EXPECT_TRUE(w().Ti->enabled());
+        EXPECT_TRUE(w().TiK->enabled());
+        EXPECT_EQ(s.bodyCount, std::stoi(c.fields.at("TXn")));
+        EXPECT_FALSE(w().Tr->enabled()) << "the seed ticker stops";
+
+        EXPECT_EQ(w().CHr->isChecked(), c.autoClear);
+        EXPECT_EQ(w().Tiball->enabled(), c.autoClear);
+        if (c.autoClear) {
+            EXPECT_EQ(w().Tiball->interval(), c.clearInterval);
+        }
+        EXPECT_FALSE(w().Frame1->isHidden());
+        EXPECT_FALSE(w().Frame9->isHidden());
+        EXPECT_EQ(!w().Frame4->isHidden(), c.frame4);
+    }
+}
+
+TEST_F(PresetsTest, AutoCUncheckedByAPresetStopsTheClearTimerOfTheRunBefore)
+{
+    w().CDp_Click(0);
+    ASSERT_TRUE(w().Tiball->enabled());
+    w().CDp_Click(1);
+    EXPECT_FALSE(w().CHr->isChecked());
+    EXPECT_FALSE(w().Tiball->enabled());
+    w().CDp_Click(2);
+    EXPECT_TRUE(w().Tiball->enabled());
+    EXPECT_EQ(w().Tiball->interval(), 4000);
+}
+
+TEST_F(PresetsTest, FrameNineClickShowsTheStarParameters)
+{
+    ASSERT_TRUE(w().Frame4->isHidden());
+    w().Frame9->click();
+    EXPECT_FALSE(w().Frame4->isHidden());
+}
+
+TEST_F(PresetsTest, TheSameSeedAndPresetGiveTheSameGalaxy)
+{
+    for (int preset : {0, 4}) {
+        SCOPED_TRACE(preset);
+        const std::string a = galaxyAfter("4242", preset, 150);
+        const std::string b = galaxyAfter("4242", preset, 150);
+        EXPECT_TRUE(sameLines(a, b));
+        EXPECT_GT(world().nextStar, 5) << "stars were emitted";
+        EXPECT_FALSE(a == galaxyAfter("4243", preset, 150)) << "another seed, another galaxy";
+    }
+}
+
+TEST_F(PresetsTest, APresetPressedWhilePausedResumesFirst)
+{
+    startPreset(2);
+    w().Command5_Click();
+    ASSERT_FALSE(w().TxTyp->isHidden());
+    clock.advance(10 * kSecond);
+    w().CDp_Click(1);
+    EXPECT_TRUE(w().TxTyp->isHidden());
+    EXPECT_TRUE(w().TXTOden->isHidden());
+    EXPECT_TRUE(w().Shark->isHidden());
+    EXPECT_TRUE(w().Chon->isHidden());
+    EXPECT_FALSE(w().TiF->enabled());
+    EXPECT_TRUE(w().Ti->enabled());
+    EXPECT_TRUE(w().TiK->enabled());
+    EXPECT_FALSE(w().Opadd[0]->isChecked());
+    EXPECT_EQ(world().bodyCount, 150);
+    // The resume's hint gives way to the preset's explanation.
+    EXPECT_TRUE(w().LaChirp[0]->text().startsWith("This variation emits heavier stars."));
+}
+
+TEST_F(PresetsTest, SeedTickerCountsAndWrapsFrom32000ToMinus32000)
+{
+    EXPECT_TRUE(w().Tr->enabled());
+    EXPECT_EQ(w().Tr->interval(), 15);
+    w().Tr_Timer();
+    EXPECT_EQ(w().TXran->text(), "1");
+    w().Tr_Timer();
+    EXPECT_EQ(w().TXran->text(), "2");
+
+    type(w().TXran, "31999");
+    w().Tr_Timer();
+    EXPECT_EQ(w().TXran->text(), "32000");
+    w().Tr_Timer();
+    EXPECT_EQ(w().TXran->text(), "-32000");
+    w().Tr_Timer();
+    EXPECT_EQ(w().TXran->text(), "-31999");
+}
+
+TEST_F(PresetsTest, RandomCheckBoxFreezesAndReleasesTheSeed)
+{
+    w().CHran->setChecked(true);
+    EXPECT_FALSE(w().Tr->enabled());
+    w().CHran->setChecked(false);
+    EXPECT_TRUE(w().Tr->enabled());
+}
+
+TEST_F(PresetsTest, TypedSeedIsAWholeSixteenBitNumberAndFreezesTheTicker)
+{
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"123", "123"}, {"12.5", "12"}, {"99999", "32767"}, {"-40000", "-32768"}, {"abc", "0"}, {"-7", "-7"},
+    };
+    for (const auto& [text, written] : cases) {
+        SCOPED_TRACE(text);
+        open(recordPath());
+        ASSERT_TRUE(w().Tr->enabled());
+        type(w().TXran, text);
+        EXPECT_EQ(w().TXran->text().toStdString(), written);
+        EXPECT_TRUE(w().CHran->isChecked());
+        EXPECT_FALSE(w().Tr->enabled());
+    }
+}
+
+TEST_F(PresetsTest, ThePresetUsesTheSeedInTheFieldAtThePress)
+{
+    // The ticker's seed and a typed seed of the same value give the same galaxy.
+    for (int k = 0; k < 77; ++k) w().Tr_Timer();
+    ASSERT_EQ(w().TXran->text(), "77");
+    w().CDp_Click(0);
+    for (int k = 0; k < 60; ++k) w().Ti_Timer();
+    const std::string ticked = sceneText(world());
+    EXPECT_TRUE(sameLines(ticked, galaxyAfter("77", 0, 60)));
+}
+
+}  // namespace
+}  // namespace orb::test
