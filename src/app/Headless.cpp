@@ -261,24 +261,12 @@ void Runner::run(const QString& action, const QString& arg)
 
 int runHeadless(const QStringList& args)
 {
-    static const QStringList withArg = {"--load", "--set",   "--click", "--preset", "--seed", "--ticks",
-                                        "--wait", "--print", "--dump",  "--png",    "--record-file"};
+    static const QStringList actions = {"--load", "--set",  "--click", "--preset", "--seed",
+                                        "--ticks", "--wait", "--print", "--dump",  "--png"};
+    // The record file must be known before the window reads it.
     QString recordFile;
-    QList<QPair<QString, QString>> actions;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == "--headless") continue;
-        if (!withArg.contains(a)) {
-            std::fprintf(stderr, "orbitarium: unknown action %s (see orbitarium --help)\n", a.toUtf8().constData());
-            return 2;
-        }
-        if (i + 1 >= args.size()) {
-            std::fprintf(stderr, "orbitarium: %s needs a value\n", a.toUtf8().constData());
-            return 2;
-        }
-        if (a == "--record-file") recordFile = args[++i];
-        else actions.append({a, args[++i]});
-    }
+    for (int i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "--record-file") recordFile = args[i + 1];
 
     ManualTime clock;
     bool ended = false;
@@ -293,9 +281,19 @@ int runHeadless(const QStringList& args)
     VirtualTime time(clock, window.timers());
     window.show();
 
+    // Actions run as they are read, so a bad one stops the run where it stands.
     Runner runner(window, time, ended);
-    for (const auto& [action, arg] : actions) {
-        if (ended) break;
+    for (int i = 0; i < args.size() && !ended; ++i) {
+        const QString& action = args[i];
+        if (action == "--headless") continue;
+        const bool known = actions.contains(action) || action == "--record-file";
+        if (!known || i + 1 >= args.size()) {
+            std::fprintf(stderr, "orbitarium: %s: %s (see orbitarium --help)\n", action.toUtf8().constData(),
+                         known ? "needs a value" : "unknown action");
+            return 2;
+        }
+        const QString& arg = args[++i];
+        if (action == "--record-file") continue;
         try {
             runner.run(action, arg);
         } catch (const Failure& f) {

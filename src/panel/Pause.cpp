@@ -1,5 +1,7 @@
 // Pause and resume: stops the tick and the score clock and shows the body
 // editor, or hides it and starts both again.
+#include <cmath>
+
 #include "platform/Fs4x3.h"
 #include "platform/Numbers.h"
 
@@ -25,9 +27,10 @@ void Fs4x3::Command5_Click()
         La0->show();
         La16->show();
         TxTyp->show();
-        // The planet count field holds a whole number 3..999.
-        const int count = strictInt16(str(TXn->text())).value_or(
-            static_cast<std::int16_t>(roundClamp(val(str(TXn->text())), 3, kMaxBody)));
+        // The selector reaches the bodies of the run, 0..|count| (Go counts a
+        // negative text by its absolute value); a maximum below 0 would drag
+        // the minimum with it.
+        const int count = roundClamp(std::fabs(val(str(TXn->text()))), 0, kMaxBody);
         Qui->setMaximum(count);
         Qui->setValue(1);
         Qui->setValue(roundClamp(val(str(TXTOden->text())), Qui->minimum(), Qui->maximum()));

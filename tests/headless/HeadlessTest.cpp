@@ -1,30 +1,361 @@
 // The headless runner through the real program.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cmath>
+#include <vector>
 
 namespace {
 
 struct Result {
     int code;
     QString out, err;
+    QStringList errLines() const { return err.split('\n', Qt::SkipEmptyParts); }
 };
 
 Result runOrbitarium(const QStringList& args)
 {
     QProcess p;
     p.start(ORB_BINARY, args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    if (!p.waitForFinished(120000)) p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
-TEST(Headless, HelpListsTheActions)
+class HeadlessTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    // A headless run that keeps its record in the test's own folder.
+    Result run(const QStringList& actions)
+    {
+        return runOrbitarium(QStringList{"--headless", "--record-file", file("tallyho.ogg")} + actions);
+    }
+    QString file(const QString& name) const { return dir.filePath(name); }
+    static QString data(const QString& name) { return QString(ORB_TEST_DATA) + "/" + name; }
+    static QByteArray read(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+    }
+    QString write(const QString& name, const QByteArray& text) const
+    {
+        QFile f(file(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+        return file(name);
+    }
+    // The value a --print line gave for a control.
+    static QString printed(const Result& r, const QString& name)
+    {
+        for (const QString& line : r.out.split('\n'))
+            if (line.startsWith(name + "=")) return line.mid(name.size() + 1);
+        return "<not printed>";
+    }
+    // Rows of a dump whose body is in play.
+    static int inPlay(const QByteArray& dump)
+    {
+        int n = 0;
+        for (const QByteArray& row : dump.split('\n').mid(1))
+            if (row.split(',').value(6) == "0") ++n;
+        return n;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(HeadlessTest, HelpListsTheActions)
 {
     Result r = runOrbitarium({"--help"});
     EXPECT_EQ(r.code, 0);
-    for (const char* a : {"--load", "--set", "--click", "--ticks", "--print", "--dump", "--png", "--preset", "--seed"})
+    for (const char* a : {"--load", "--set", "--click", "--ticks", "--wait", "--print", "--dump", "--png", "--preset",
+                          "--seed", "--record-file"})
         EXPECT_TRUE(r.out.contains(a)) << a;
+}
+
+TEST_F(HeadlessTest, NoActionsIsASuccessThatCreatesTheRecordFile)
+{
+    Result r = run({});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(read(file("tallyho.ogg")), "1,1,1\n");
+}
+
+TEST_F(HeadlessTest, PrintShowsEachKindOfControl)
+{
+    Result r = run({"--print", "TXn", "--print", "LaStar", "--print", "CDp(0)", "--print", "CHran", "--print",
+                    "Frame9", "--print", "Qui", "--print", "Fs4x3", "--print", "TXg(2)"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out,
+              "TXn=150\nLaStar=0\nCDp(0)=Light Stars\nCHran=Random\nFrame9=Alter these randomly\nQui=1\n"
+              "Fs4x3=Vantor 3 : Orbitarium\nTXg(2)=2\n");
+}
+
+TEST_F(HeadlessTest, LoadStartsTheSceneWithItsHighestBodyAsTheCount)
+{
+    Result r = run({"--load", data("galaxy.csv"), "--print", "TXn", "--dump", file("loaded.csv"), "--ticks", "10",
+                    "--print", "LaTot", "--print", "Label2", "--dump", file("ticked.csv")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(printed(r, "TXn"), "36");
+    EXPECT_EQ(printed(r, "LaTot"), "34") << "planets 3..36 in play";
+    EXPECT_EQ(printed(r, "Label2"), "0") << "10 ticks of 15 ms";
+    const QByteArray loaded = read(file("loaded.csv")), ticked = read(file("ticked.csv"));
+    EXPECT_EQ(inPlay(loaded), 37);
+    EXPECT_NE(loaded, ticked) << "the run moved the planets";
+    // The scene's own bodies are loaded as written.
+    EXPECT_TRUE(loaded.contains("\n0,7680,5760,0,0,100,0,0,255,255,128\n"));
+
+    // A scene of two bodies still counts 3.
+    const QString small = write("small.csv",
+                                "body,posX,posY,momX,momY,gravity,outOfPlay,bodyType,colRed,colGreen,colBlue\n"
+                                "0,7680,5760,0,0,100,0,0,255,255,128\n"
+                                "1,8680,5760,0,31,0.5,0,3,200,200,200\n");
+    r = run({"--load", small, "--print", "TXn"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(printed(r, "TXn"), "3");
+}
+
+TEST_F(HeadlessTest, LoadWhilePausedResumesTheRun)
+{
+    Result r = run({"--preset", "2", "--click", "Command5", "--print", "TxTyp", "--load", data("galaxy.csv"),
+                    "--set", "TxTyp=1"});
+    EXPECT_NE(r.code, 0);
+    EXPECT_EQ(printed(r, "TxTyp"), "0") << "the editor showed body 0 while paused";
+    ASSERT_EQ(r.errLines().size(), 1);
+    EXPECT_TRUE(r.errLines()[0].endsWith("TxTyp is hidden")) << r.err.toStdString();
+}
+
+TEST_F(HeadlessTest, SetTypesIntoAFieldAndLeavesIt)
+{
+    Result r = run({"--set", "TXn=2", "--print", "TXn", "--set", "TXn=1000", "--print", "TXn", "--set",
+                    "TXg(2)=3", "--print", "TXg(2)", "--set", "Text4=-2", "--print", "Text4"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "TXn=3\nTXn=100\nTXg(2)=2.6\nText4=0\n") << "a user types three characters into TXn";
+}
+
+TEST_F(HeadlessTest, ClickReachesButtonsFramesAndLabels)
+{
+    // The star parameters are out of reach until the frame is clicked.
+    Result r = run({"--set", "TXMYstar=20"});
+    EXPECT_NE(r.code, 0);
+    r = run({"--click", "Frame9", "--set", "TXMYstar=20", "--print", "TXMYstar", "--click", "CDp(0)", "--print",
+             "LaChirp(0)", "--click", "TXn", "--print", "TXn"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(printed(r, "TXMYstar"), "20");
+    EXPECT_TRUE(printed(r, "LaChirp(0)").startsWith("In this model the binary pair lose mass"));
+    EXPECT_EQ(printed(r, "TXn"), "301") << "a click on a field is its double-click";
+}
+
+TEST_F(HeadlessTest, TheEditorThroughSetAndClick)
+{
+    Result r = run({"--preset", "2", "--click", "Command5", "--set", "Qui=2", "--print", "TXTOden", "--print",
+                    "TXTp(0)", "--set", "TXTp(1)=20000", "--print", "TXTp(1)", "--set", "TXTp(1)=5000", "--click",
+                    "Opadd(1)", "--set", "Hsp(2)=999", "--print", "TXTp(2)", "--click", "Command5", "--dump",
+                    file("d.csv")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "TXTOden=2\nTXTp(0)=8448\nTXTp(1)=11520\nTXTp(2)=999\n");
+    EXPECT_TRUE(read(file("d.csv")).contains("\n2,8448,5000,999,-18,100,0,2,255,191,0\n"));
+}
+
+TEST_F(HeadlessTest, TicksAndWaitRunOnAVirtualClock)
+{
+    Result r = run({"--preset", "2", "--ticks", "200", "--print", "Label2", "--print", "LaStar", "--wait", "2100",
+                    "--print", "Label2", "--print", "LaStar"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], "Label2=3") << "200 ticks of 15 ms";
+    EXPECT_EQ(lines[2], "Label2=5") << "the score clock ticks every 30 ms meanwhile";
+    const int starsAfterTicks = lines[1].mid(7).toInt(), starsAfterWait = lines[3].mid(7).toInt();
+    EXPECT_GT(starsAfterTicks, 3);
+    EXPECT_GT(starsAfterWait, starsAfterTicks) << "the tick timer fires while waiting";
+
+    // The seed ticker runs every 15 ms until a seed is typed.
+    r = run({"--wait", "150", "--print", "TXran", "--seed", "77", "--wait", "1000", "--print", "TXran"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "TXran=10\nTXran=77\n");
+}
+
+TEST_F(HeadlessTest, DumpAndPngWriteTheirFiles)
+{
+    Result r = run({"--preset", "0", "--ticks", "60", "--dump", file("d.csv"), "--png", file("p.png")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QList<QByteArray> rows = read(file("d.csv")).split('\n');
+    ASSERT_EQ(rows.size(), 1002);  // header, 1000 rows, and the final line break
+    EXPECT_EQ(rows[0], "body,posX,posY,momX,momY,gravity,outOfPlay,bodyType,colRed,colGreen,colBlue");
+    EXPECT_TRUE(rows[1000].startsWith("999,"));
+    EXPECT_EQ(rows[1001], "");
+
+    const QByteArray png = read(file("p.png"));
+    ASSERT_GE(png.size(), 24);
+    EXPECT_EQ(png.left(8), QByteArray("\x89PNG\r\n\x1a\n", 8));
+    EXPECT_EQ(png.mid(12, 4), "IHDR");
+    auto be32 = [&](int at) {
+        return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
+               (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+    };
+    EXPECT_EQ(be32(16), 1024);
+    EXPECT_EQ(be32(20), 768);
+}
+
+TEST_F(HeadlessTest, PresetByCaptionOrIndexIsTheSame)
+{
+    Result a = run({"--seed", "5", "--preset", "Heavy Stars", "--ticks", "50", "--dump", file("a.csv")});
+    Result b = run({"--seed", "5", "--preset", "1", "--ticks", "50", "--dump", file("b.csv")});
+    Result c = run({"--seed", "5", "--preset", "heavy stars", "--ticks", "50", "--dump", file("c.csv")});
+    ASSERT_EQ(a.code + b.code + c.code, 0) << a.err.toStdString() << b.err.toStdString() << c.err.toStdString();
+    EXPECT_EQ(read(file("a.csv")), read(file("b.csv")));
+    EXPECT_EQ(read(file("a.csv")), read(file("c.csv")));
+}
+
+TEST_F(HeadlessTest, TheRecordFileKeepsTheBestScore)
+{
+    Result r = run({"--preset", "2", "--wait", "12000", "--print", "Label5"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const int record = printed(r, "Label5").toInt();
+    EXPECT_GT(record, 1);
+    EXPECT_EQ(read(file("tallyho.ogg")), QByteArray::number(record) + "," +
+                                             QByteArray::number(static_cast<int>(std::floor(record / 7.0))) +
+                                             ",10\n");
+    r = run({"--print", "Label5"});
+    EXPECT_EQ(printed(r, "Label5"), QString::number(record));
+
+    // A damaged record file gives a record of 1 and the run goes on.
+    write("tallyho.ogg", "not a record");
+    r = run({"--print", "Label5", "--preset", "2", "--wait", "3000", "--print", "TXn"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(printed(r, "Label5"), "1");
+    EXPECT_EQ(printed(r, "TXn"), "250");
+}
+
+TEST_F(HeadlessTest, LinksWithoutABrowserLeaveTheProgramGoingOn)
+{
+    Result r = run({"--click", "Command3", "--click", "CDsum", "--click", "ImMoon", "--preset", "2", "--ticks",
+                    "5", "--print", "TXn"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(printed(r, "TXn"), "250");
+}
+
+TEST_F(HeadlessTest, TheFarewellWindowEndsTheProgram)
+{
+    Result r = run({"--preset", "2", "--click", "Command1", "--print", "FormFLAS", "--print",
+                    "FormFLAS.Command2(1)", "--wait", "100", "--click", "FormFLAS.Command2(1)", "--print", "TXn"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "FormFLAS=Form1\nFormFLAS.Command2(1)=x\n") << "nothing runs after the end";
+
+    // The main window is out of reach behind it.
+    r = run({"--click", "Command1", "--click", "CDp(0)"});
+    EXPECT_NE(r.code, 0);
+    EXPECT_EQ(r.err, "orbitarium: --click CDp(0): CDp(0) is hidden\n");
+}
+
+struct ErrorCase {
+    QStringList actions;
+    QString prefix;    // how the one line on standard error starts
+    QString message;   // a part of what it says
+};
+
+TEST_F(HeadlessTest, AFailingActionPrintsOneLineAndStopsTheRun)
+{
+    const QString missing = file("missing.csv");
+    const QString badHeader = write("header.csv", "body,x,y\n0,1,2\n");
+    const QString badRow = write("row.csv",
+                                 "body,posX,posY,momX,momY,gravity,outOfPlay,bodyType,colRed,colGreen,colBlue\n"
+                                 "0,7680,5760,0,0,abc,0,0,255,255,128\n");
+    const QString empty = write("empty.csv", "");
+    const QString noDir = file("no/such/folder/out");
+    const std::vector<ErrorCase> cases = {
+        {{"--load", missing}, "--load " + missing, "cannot open"},
+        {{"--load", badHeader}, "--load " + badHeader, "line 1"},
+        {{"--load", badRow}, "--load " + badRow, "line 2: gravity \"abc\""},
+        {{"--load", empty}, "--load " + empty, "line 1"},
+        {{"--set", "Nope=1"}, "--set Nope=1", "no control named Nope"},
+        {{"--click", "Nope"}, "--click Nope", "no control named Nope"},
+        {{"--print", "Nope"}, "--print Nope", "no control named Nope"},
+        {{"--click", "FormFLAS.Command1"}, "--click FormFLAS.Command1", "no control named"},
+        {{"--set", "TXn"}, "--set TXn", "expected NAME=TEXT"},
+        {{"--set", "CDp(0)=1"}, "--set CDp(0)=1", "not a field"},
+        {{"--click", "Label3"}, "--click Label3", "cannot be clicked"},
+        {{"--click", "Command2"}, "--click Command2", "hidden"},
+        {{"--set", "Qui=5"}, "--set Qui=5", "hidden"},
+        {{"--preset", "0", "--set", "TXw(0)=1"}, "--set TXw(0)=1", "disabled"},
+        {{"--preset", "0", "--click", "Command5", "--set", "TxTyp=3"}, "--set TxTyp=3", "read-only"},
+        {{"--preset", "0", "--click", "Command5", "--set", "Qui=abc"}, "--set Qui=abc", "whole number 0..300"},
+        {{"--preset", "0", "--click", "Command5", "--set", "Qui=301"}, "--set Qui=301", "whole number 0..300"},
+        {{"--ticks", "-1"}, "--ticks -1", "whole number"},
+        {{"--ticks", "1.5"}, "--ticks 1.5", "whole number"},
+        {{"--wait", "soon"}, "--wait soon", "whole number"},
+        {{"--preset", "7"}, "--preset 7", "0..4"},
+        {{"--preset", "Dark Matter"}, "--preset Dark Matter", "0..4"},
+        {{"--seed", "40000"}, "--seed 40000", "-32768..32767"},
+        {{"--seed", "abc"}, "--seed abc", "-32768..32767"},
+        {{"--dump", noDir}, "--dump " + noDir, "cannot write"},
+        {{"--png", noDir + ".png"}, "--png " + noDir + ".png", "cannot write"},
+    };
+    for (const ErrorCase& c : cases) {
+        SCOPED_TRACE(c.actions.join(' ').toStdString());
+        Result r = run(QStringList{"--print", "TXn"} + c.actions + QStringList{"--print", "Text1"});
+        EXPECT_EQ(r.code, 1);
+        ASSERT_EQ(r.errLines().size(), 1) << r.err.toStdString();
+        const QString line = r.errLines()[0];
+        EXPECT_TRUE(line.startsWith("orbitarium: " + c.prefix + ": ")) << line.toStdString();
+        EXPECT_TRUE(line.contains(c.message)) << line.toStdString();
+        EXPECT_TRUE(r.out.startsWith("TXn=150\n")) << "the actions before it ran";
+        EXPECT_FALSE(r.out.contains("Text1=")) << "the actions after it did not";
+    }
+}
+
+TEST_F(HeadlessTest, AMalformedActionStopsTheRunWhereItStands)
+{
+    for (const QStringList& actions : {QStringList{"--print", "TXn", "--bogus", "1"},
+                                       QStringList{"--print", "TXn", "print", "TXn"},
+                                       QStringList{"--print", "TXn", "--ticks"},
+                                       QStringList{"--print", "TXn", "--bogus", "1", "--print", "TXn"}}) {
+        SCOPED_TRACE(actions.join(' ').toStdString());
+        Result r = run(actions);
+        EXPECT_NE(r.code, 0);
+        ASSERT_EQ(r.errLines().size(), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.errLines()[0].startsWith("orbitarium: ")) << r.err.toStdString();
+        EXPECT_TRUE(r.errLines()[0].contains(actions[2])) << r.err.toStdString();
+        EXPECT_EQ(r.out, "TXn=150\n") << "the actions before it ran, none after it";
+    }
+}
+
+TEST_F(HeadlessTest, TheSameSceneAndTicksGiveTheSameDumpByteForByte)
+{
+    const QStringList actions = {"--load", data("galaxy.csv"), "--ticks", "300"};
+    Result a = run(actions + QStringList{"--dump", file("a.csv")});
+    Result b = run(actions + QStringList{"--dump", file("b.csv")});
+    ASSERT_EQ(a.code + b.code, 0) << a.err.toStdString() << b.err.toStdString();
+    const QByteArray first = read(file("a.csv"));
+    EXPECT_EQ(first, read(file("b.csv")));
+    EXPECT_GE(inPlay(first), 30) << "most planets still orbit";
+    Result loaded = run({"--load", data("galaxy.csv"), "--dump", file("c.csv")});
+    ASSERT_EQ(loaded.code, 0);
+    EXPECT_NE(first, read(file("c.csv")));
+}
+
+TEST_F(HeadlessTest, EveryPresetWithAFixedSeedGivesTheSameDumpByteForByte)
+{
+    QByteArray previous;
+    for (int preset = 0; preset < 5; ++preset) {
+        SCOPED_TRACE(preset);
+        const QStringList actions = {"--seed", "99", "--preset", QString::number(preset), "--ticks", "200"};
+        const QString a = file(QString("p%1a.csv").arg(preset)), b = file(QString("p%1b.csv").arg(preset));
+        Result ra = run(actions + QStringList{"--dump", a});
+        Result rb = run(actions + QStringList{"--dump", b});
+        ASSERT_EQ(ra.code + rb.code, 0) << ra.err.toStdString() << rb.err.toStdString();
+        const QByteArray dump = read(a);
+        EXPECT_EQ(dump, read(b));
+        EXPECT_GT(inPlay(dump), 3 + 2) << "stars were emitted";
+        EXPECT_NE(dump, previous) << "each preset its own galaxy";
+        previous = dump;
+    }
 }
 
 }  // namespace

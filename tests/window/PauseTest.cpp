@@ -133,6 +133,19 @@ TEST_F(PauseTest, APauseRestartsTheScoreClockFromTheLastTickBeforeIt)
     EXPECT_EQ(w().LaTT->text(), "100");
 }
 
+TEST_F(PauseTest, TheSelectorReachesTheBodiesOfARunCountedFromANegativeText)
+{
+    w().TXn->setText("-150");
+    w().Command2_Click();
+    ASSERT_EQ(world().bodyCount, 150);
+    w().Command5_Click();
+    EXPECT_EQ(w().Qui->minimum(), 0);
+    EXPECT_EQ(w().Qui->maximum(), 150);
+    EXPECT_EQ(w().TXTOden->text(), "0");
+    w().Qui->setValue(150);
+    EXPECT_EQ(w().TXTOden->text(), "150");
+}
+
 TEST_F(PauseTest, TheSelectorReachesTheWholePlanetCount)
 {
     startPreset(4);  // 600 planets
