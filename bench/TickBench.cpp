@@ -8,6 +8,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -80,7 +82,8 @@ TickInputs inputs(const Config& c)
     return in;
 }
 
-void fastTick(benchmark::State& state, Config c)
+// kernels: the pull kernels to use, nullptr for the best this processor runs.
+void fastTick(benchmark::State& state, Config c, const PullKernels* kernels)
 {
     const World start = scene(c.bodies);
     const TickInputs in = inputs(c);
@@ -88,6 +91,7 @@ void fastTick(benchmark::State& state, Config c)
     Rng rnd(1);
     NullCanvas canvas;
     Ticker ticker;
+    usePullKernels(kernels);
     for (auto _ : state) {
         state.PauseTiming();
         w = start;
@@ -96,6 +100,7 @@ void fastTick(benchmark::State& state, Config c)
         benchmark::DoNotOptimize(ticker.tick(w, in, canvas, rnd));
         benchmark::ClobberMemory();
     }
+    usePullKernels(nullptr);
 }
 
 void literalTick(benchmark::State& state, Config c)
@@ -121,67 +126,106 @@ const std::vector<Config> kConfigs = {
     {1000, 2, 2}, {1000, 2, 1.5}, {1000, 999, 2}, {1000, 999, 1.5},
 };
 
-std::string nameOf(const char* which, const Config& c)
+std::string nameOf(const std::string& which, const Config& c)
 {
     char buf[96];
-    std::snprintf(buf, sizeof buf, "tick/%s/bodies:%d/factor:%g/exp:%g", which, c.bodies, c.planetoidFactor,
-                  c.exponent);
-    return buf;
+    std::snprintf(buf, sizeof buf, "/bodies:%d/factor:%g/exp:%g", c.bodies, c.planetoidFactor, c.exponent);
+    return "tick/" + which + buf;
 }
 
-// Collects the CPU time per tick of every repetition while printing as usual.
+// Collects the CPU time per tick, median and fastest of the repetitions, while
+// printing as usual.
 class Collector final : public benchmark::ConsoleReporter {
 public:
+    Collector() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
             if (run.error_occurred) continue;
-            if (run.run_type == Run::RT_Iteration)
-                times[run.run_name.function_name].push_back(run.GetAdjustedCPUTime());
-            else if (run.aggregate_name == "median")
-                medians[run.run_name.function_name] = run.GetAdjustedCPUTime();
+            const std::string& name = run.run_name.function_name;
+            const double t = run.GetAdjustedCPUTime();
+            if (run.run_type == Run::RT_Iteration) {
+                times[name].push_back(t);
+            } else if (run.aggregate_name == "median") {
+                medians[name] = t;
+            } else if (run.aggregate_name == "min") {
+                mins[name] = t;
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    // The median of the repetitions, from the aggregate when only that was reported.
-    double timeOf(const std::string& name) const
+
+    struct Figures {
+        double median = 0, min = 0;
+    };
+    Figures of(const std::string& name) const
     {
-        if (const auto m = medians.find(name); m != medians.end()) return m->second;
-        if (const auto t = times.find(name); t != times.end()) return median(t->second);
-        return 0;
+        Figures f;
+        if (const auto t = times.find(name); t != times.end() && !t->second.empty()) {
+            std::vector<double> v = t->second;
+            std::sort(v.begin(), v.end());
+            const std::size_t k = v.size() / 2;
+            f.median = v.size() % 2 ? v[k] : (v[k - 1] + v[k]) / 2;
+            f.min = v.front();
+        }
+        if (const auto m = medians.find(name); m != medians.end()) f.median = m->second;
+        if (const auto m = mins.find(name); m != mins.end()) f.min = m->second;
+        return f;
     }
 
 private:
-    static double median(std::vector<double> v)
-    {
-        std::sort(v.begin(), v.end());
-        const std::size_t k = v.size() / 2;
-        return v.size() % 2 ? v[k] : (v[k - 1] + v[k]) / 2;
-    }
     std::map<std::string, std::vector<double>> times;
-    std::map<std::string, double> medians;
+    std::map<std::string, double> medians, mins;
 };
+
+double fastest(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    auto add = [](const std::string& name, auto fn, auto... args) {
+        benchmark::RegisterBenchmark(name.c_str(), fn, args...)
+            ->Unit(benchmark::kMicrosecond)
+            ->ComputeStatistics("min", fastest);
+    };
     for (const Config& c : kConfigs) {
-        benchmark::RegisterBenchmark(nameOf("fast", c).c_str(), fastTick, c)->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(nameOf("literal", c).c_str(), literalTick, c)->Unit(benchmark::kMicrosecond);
+        add(nameOf("fast", c), fastTick, c, static_cast<const PullKernels*>(nullptr));
+        add(nameOf("literal", c), literalTick, c);
     }
+    // The fast tick with each set of pull kernels this processor runs.
+    const std::vector<Config> kernelConfigs = {{1000, 2, 2}, {1000, 999, 2}};
+    for (const PullKernels* k : runnablePullKernels())
+        for (const Config& c : kernelConfigs) add(nameOf(std::string("kernels-") + k->name, c), fastTick, c, k);
+
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     Collector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
 
-    std::printf("\nOne tick, CPU time per tick (median of repetitions), kernels: %s\n", pullKernels().name);
-    std::printf("%7s %7s %5s %12s %14s %9s\n", "bodies", "factor", "exp", "fast us", "literal us", "ratio");
+    std::printf("\nOne tick, CPU time in microseconds (median and fastest of the repetitions); kernels %s\n",
+                pullKernels().name);
+    std::printf("%6s %6s %4s | %10s %10s | %10s %10s | %14s %10s\n", "bodies", "factor", "exp", "fast med",
+                "fast min", "literal med", "literal min", "literal/fast med", "min");
     for (const Config& c : kConfigs) {
-        const double tf = collector.timeOf(nameOf("fast", c)), tl = collector.timeOf(nameOf("literal", c));
-        if (tf == 0 && tl == 0) continue;  // filtered out
-        std::printf("%7d %7g %5g %12.2f %14.1f %9.1f\n", c.bodies, c.planetoidFactor, c.exponent, tf, tl,
-                    tf > 0 ? tl / tf : 0);
+        const auto f = collector.of(nameOf("fast", c)), l = collector.of(nameOf("literal", c));
+        if (f.median == 0 && l.median == 0) continue;  // filtered out
+        auto ratio = [](double a, double b) { return a > 0 && b > 0 ? a / b : 0.0; };
+        std::printf("%6d %6g %4g | %10.2f %10.2f | %11.1f %11.1f | %16.1f %10.1f\n", c.bodies, c.planetoidFactor,
+                    c.exponent, f.median, f.min, l.median, l.min, ratio(l.median, f.median), ratio(l.min, f.min));
+    }
+    bool header = false;
+    for (const PullKernels* k : runnablePullKernels()) {
+        for (const Config& c : kernelConfigs) {
+            const auto f = collector.of(nameOf(std::string("kernels-") + k->name, c));
+            if (f.median == 0) continue;
+            if (!header) std::printf("\nFast tick by pull kernels\n%-10s %6s %6s %4s | %10s %10s\n", "kernels",
+                                     "bodies", "factor", "exp", "median", "min");
+            header = true;
+            std::printf("%-10s %6d %6g %4g | %10.2f %10.2f\n", k->name, c.bodies, c.planetoidFactor, c.exponent,
+                        f.median, f.min);
+        }
     }
     benchmark::Shutdown();
     return 0;

@@ -221,11 +221,10 @@ void addPull(World& w, int i, double sumX, double sumY)
 Ticker::Ticker()
 {
     const std::size_t cap = kSlots + 16;
-    for (auto* v : {&ax_, &ay_, &ag_, &asx_, &asy_, &bx_, &by_, &bsx_, &bsy_}) v->resize(cap);
+    for (auto* v : {&ax_, &ay_, &ag_, &ak_, &asx_, &asy_, &anear_, &bx_, &by_, &bsx_, &bsy_, &bnear_})
+        v->resize(cap);
     aidx_.resize(cap);
     bidx_.resize(cap);
-    azone_.resize(cap);
-    bzone_.resize(cap);
     sumX_.resize(kSlots);
     sumY_.resize(kSlots);
     events_.reserve(256);
@@ -269,6 +268,7 @@ void Ticker::pullPass(World& w, const TickInputs& in, Canvas& canvas, RandomSour
         ax_[m] = w.posX[j];
         ay_[m] = w.posY[j];
         ag_[m] = w.gravity[j];
+        ak_[m] = 10000 * w.gravity[j];
         asx_[m] = 0;
         asy_[m] = 0;
         aidx_[m] = static_cast<std::int16_t>(j);
@@ -286,8 +286,8 @@ void Ticker::pullPass(World& w, const TickInputs& in, Canvas& canvas, RandomSour
     const double pR = w.planetRadius, cR = w.coreRadius, e = in.gravityExponent;
     // The kernels' quick forms of r^e need every pulling pair at least 1 apart.
     const PowKind kind = pR >= 1 ? powKindOf(e) : PowKind::General;
-    const PullRowArgs args{ax_.data(), ay_.data(), ag_.data(), m, radiusSquaredBound(pR),
-                           radiusSquaredBound(cR), kind, e};
+    const double pR2 = radiusSquaredBound(pR);
+    const PullRowArgs args{ax_.data(), ay_.data(), ak_.data(), m, pR2, kind, e};
     const PullKernels& k = pullKernels();
     auto inZone = [&](double r) { return r != 0.0 && !(r > pR) && r > cR; };
     auto dist = [&](double x1, double y1, double x2, double y2) {
@@ -314,13 +314,13 @@ void Ticker::pullPass(World& w, const TickInputs& in, Canvas& canvas, RandomSour
     events_.clear();
     // Attractors pull each other: each pair once.
     if (m > 0) {
-        k.symmetric(args, asx_.data(), asy_.data(), azone_.data());
+        k.symmetric(args, asx_.data(), asy_.data(), anear_.data());
         for (int p = 0; p < m; ++p) {
             const int bi = aidx_[p];
             resum(ax_[p], ay_[p], p, asx_[p], asy_[p]);
             sumX_[bi] = asx_[p];
             sumY_[bi] = asy_[p];
-            if (!azone_[p]) continue;
+            if (!(anear_[p] <= pR2)) continue;  // nobody inside the planet radius
             for (int q = p + 1; q < m; ++q) {
                 if (inZone(dist(ax_[p], ay_[p], ax_[q], ay_[q]))) {
                     events_.emplace_back(static_cast<std::int16_t>(bi), aidx_[q]);
@@ -331,13 +331,13 @@ void Ticker::pullPass(World& w, const TickInputs& in, Canvas& canvas, RandomSour
     }
     // Bodies beyond the planetoid factor are pulled by the attractors only.
     if (nb > 0) {
-        k.pulled(args, bx_.data(), by_.data(), nb, bsx_.data(), bsy_.data(), bzone_.data());
+        k.pulled(args, bx_.data(), by_.data(), nb, bsx_.data(), bsy_.data(), bnear_.data());
         for (int b = 0; b < nb; ++b) {
             const int i = bidx_[b];
             resum(bx_[b], by_[b], -1, bsx_[b], bsy_[b]);
             sumX_[i] = bsx_[b];
             sumY_[i] = bsy_[b];
-            if (!bzone_[b]) continue;
+            if (!(bnear_[b] <= pR2)) continue;
             for (int q = 0; q < m; ++q)
                 if (inZone(dist(bx_[b], by_[b], ax_[q], ay_[q])))
                     events_.emplace_back(static_cast<std::int16_t>(i), aidx_[q]);
@@ -347,8 +347,13 @@ void Ticker::pullPass(World& w, const TickInputs& in, Canvas& canvas, RandomSour
     // What Bomb draws for a body (kind 1: one point, no random numbers), with its
     // colour converted again only when one of the channels has changed.
     auto drawBody = [&](int i) {
-        const double x = std::floor(w.posX[i]), y = std::floor(w.posY[i]);
-        if (!in16(x) || !in16(y)) return;
+        // Int(pos) within the 16-bit range exactly when -32768 <= pos < 32768;
+        // inside it, rounding down is truncation less one for negative fractions.
+        const double px = w.posX[i], py = w.posY[i];
+        if (!(px >= -32768.0 && px < 32768.0 && py >= -32768.0 && py < 32768.0)) return;
+        int x = static_cast<int>(px), y = static_cast<int>(py);
+        x -= x > px;
+        y -= y > py;
         const std::uint32_t r = std::bit_cast<std::uint32_t>(w.colRed[i]);
         const std::uint32_t g = std::bit_cast<std::uint32_t>(w.colGreen[i]);
         const std::uint32_t b = std::bit_cast<std::uint32_t>(w.colBlue[i]);
@@ -358,7 +363,7 @@ void Ticker::pullPass(World& w, const TickInputs& in, Canvas& canvas, RandomSour
             key = {r, g, b};
             colourKnown_[i] = 1;
         }
-        canvas.pset(static_cast<int>(x), static_cast<int>(y), colour_[i]);
+        canvas.pset(x, y, colour_[i]);
     };
 
     // Partial collisions and drawing in the order of the pair-by-pair pass:
@@ -444,9 +449,13 @@ void Ticker::mergePass(World& w, Canvas& canvas, RandomSource& rnd, TickStats& s
     // cell to its right, then the three cells below.
     candidates_.clear();
     const double cR2 = cR * cR;  // exact; sqrt(d2) < cR implies d2 < cR2
+    const double* gx = gx_.data();
+    const double* gy = gy_.data();
+    const std::int32_t* start = cellStart_.data();
     auto check = [&](int a, int from, int to) {
+        const double xa = gx[a], ya = gy[a];
         for (int b = from; b < to; ++b) {
-            const double dx = gx_[a] - gx_[b], dy = gy_[a] - gy_[b];
+            const double dx = xa - gx[b], dy = ya - gy[b];
             const double d2 = dx * dx + dy * dy;
             if (!(d2 < cR2)) continue;
             const double d = std::sqrt(d2);
@@ -459,9 +468,9 @@ void Ticker::mergePass(World& w, Canvas& canvas, RandomSource& rnd, TickStats& s
     };
     int c = 0;
     for (int a = 0; a < count; ++a) {
-        while (cellStart_[c + 1] <= a) ++c;  // the cell of sorted body a
-        check(a, a + 1, cellStart_[c + 2]);
-        check(a, cellStart_[c + rowW - 1], cellStart_[c + rowW + 2]);
+        while (start[c + 1] <= a) ++c;  // the cell of sorted body a
+        check(a, a + 1, start[c + 2]);
+        check(a, start[c + rowW - 1], start[c + rowW + 2]);
     }
     if (candidates_.empty()) return;
     // The pair-by-pair pass meets each close pair first as (higher, lower).

@@ -2,7 +2,6 @@
 // The simulation tick and the procedures it calls: Bomb (all drawing), the
 // border rules with Newton, partial collisions and merges.
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <utility>
@@ -62,7 +61,7 @@ void mergeBodies(World& w, Canvas& canvas, RandomSource& rnd, int i, int j);
 // Steps of the tick that run in linear time, shared with the reference tick.
 void starStep(World& w, std::int16_t starInterval, const std::function<void()>& starMaker);
 long movePass(World& w, RandomSource& rnd, const TickInputs& in);
-// Adds a pull sum to body i's momentum unless that would leave a finite value.
+// Adds a pull sum to body i's momentum unless the result would not be finite.
 void addPull(World& w, int i, double sumX, double sumY);
 
 // The highest body number the run loops visit (-1 when none).
@@ -82,12 +81,11 @@ private:
 
     // Attractors packed in descending body order, padded for the vector loops,
     // and likewise the bodies in play beyond the planetoid factor.
-    std::vector<double> ax_, ay_, ag_, asx_, asy_;
+    // ak_ is 10000 x gravity; the near arrays hold each row's smallest r2.
+    std::vector<double> ax_, ay_, ag_, ak_, asx_, asy_, anear_;
     std::vector<std::int16_t> aidx_;
-    std::vector<unsigned char> azone_;
-    std::vector<double> bx_, by_, bsx_, bsy_;
+    std::vector<double> bx_, by_, bsx_, bsy_, bnear_;
     std::vector<std::int16_t> bidx_;
-    std::vector<unsigned char> bzone_;
     std::vector<double> sumX_, sumY_;
     std::vector<std::pair<std::int16_t, std::int16_t>> events_;
     // Merge search: bodies in play, then sorted by grid cell.

@@ -82,9 +82,10 @@ bool exactPull(double xi, double yi, double xq, double yq, double gq, double pR,
     case PowKind::One: rE = r; break;
     case PowKind::General: rE = std::pow(r, e); break;
     }
-    const double t = 10000.0 / (rE * r);
-    px = gq * (t * dx);
-    py = gq * (t * dy);
+    // As the plain pass has it: a = 10000 g / r^e, then along dx / r and dy / r.
+    const double a = 10000 * gq / rE;
+    px = a * (dx / r);
+    py = a * (dy / r);
     return std::isfinite(px) && std::isfinite(py);
 }
 

@@ -15,23 +15,22 @@ enum class PowKind { Two, OneAndHalf, One, General };
 struct PullRowArgs {
     const double* x;
     const double* y;
-    const double* g;
+    const double* g;  // 10000 x gravity: the pull is g * dx / (r^e * r)
     int m;            // number of attractors
     double pR2;       // pull when r2 > pR2, i.e. r > planet radius (radiusSquaredBound)
-    double cR2;       // partial collision when r2 > cR2 as well, i.e. r > core radius
     PowKind kind;     // Two, OneAndHalf and One only for a planet radius of 1 or more
     double e;         // the exponent, for PowKind::General
 };
 
 // Pulls between every pair of attractors, each pair computed once. Adds the pull
-// on attractor p to sx[p], sy[p]; zone[p] = 1 when some q > p lies in the
-// partial-collision zone of p.
-using SymmetricFn = void (*)(const PullRowArgs&, double* sx, double* sy, unsigned char* zone);
+// on attractor p to sx[p], sy[p]; near[p] = the smallest r2 from p to any q > p,
+// so that a row with near[p] <= pR2 holds some pair inside the planet radius.
+using SymmetricFn = void (*)(const PullRowArgs&, double* sx, double* sy, double* near);
 // Pull of every attractor on each of n bodies at (xs[k], ys[k]) that are not
 // attractors. Sets sx[k], sy[k] to the sums, taken in attractor order, and
-// zone[k] = 1 when some attractor lies in the partial-collision zone of body k.
+// near[k] to the smallest r2 from body k to an attractor.
 using PulledFn = void (*)(const PullRowArgs&, const double* xs, const double* ys, int n, double* sx, double* sy,
-                          unsigned char* zone);
+                          double* near);
 
 struct PullKernels {
     SymmetricFn symmetric;

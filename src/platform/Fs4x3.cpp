@@ -49,6 +49,7 @@ QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; }
 QCheckBox, QRadioButton { color: #d0d4e0; }
 QScrollBar:horizontal { background: #202228; height: 14px; }
 QScrollBar::handle:horizontal { background: #5a6278; min-width: 16px; border-radius: 3px; }
+QMessageBox QLabel { color: #101010; }
 QToolTip { color: #101010; background: #f0f0d8; border: 1px solid #808080; }
 )";
 
