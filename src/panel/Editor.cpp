@@ -4,15 +4,12 @@
 #include <cmath>
 
 #include "platform/Fs4x3.h"
-#include "platform/Numbers.h"
+#include "platform/FieldText.h"
 
 namespace orb {
 
 namespace {
 
-std::string str(const QString& s) { return s.toStdString(); }
-double lenient(const QLineEdit* f) { return val(str(f->text())); }
-QString numQ(double v) { return QString::fromStdString(numText(v)); }
 
 // A body number shown: the nearest whole number 0..999, or nothing.
 std::optional<int> bodyNumber(std::optional<double> v)

@@ -3,13 +3,10 @@
 #include <cmath>
 
 #include "platform/Fs4x3.h"
-#include "platform/Numbers.h"
+#include "platform/FieldText.h"
 
 namespace orb {
 
-namespace {
-std::string str(const QString& s) { return s.toStdString(); }
-}  // namespace
 
 bool Fs4x3::paused() const { return !TxTyp->isHidden(); }
 

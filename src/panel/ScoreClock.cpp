@@ -8,7 +8,7 @@
 
 #include "panel/RecordFile.h"
 #include "platform/Fs4x3.h"
-#include "platform/Numbers.h"
+#include "platform/FieldText.h"
 
 namespace orb {
 
@@ -50,14 +50,20 @@ void Fs4x3::writeRecord()
     saveRecord(recordPath_.toStdString(), world_->recordScore);
 }
 
-void Fs4x3::TiK_Timer()
+ClockHms Fs4x3::readClock()
 {
+    // The time of day as "hh:mm:ss", taken apart into its three numbers.
     World& w = *world_;
     w.clockText = clock_->hhmmss();
     const QString ct = QString::fromStdString(w.clockText);
-    w.nowClock.second = toInt16(val(ct.right(2).toStdString())).value_or(0);
-    w.nowClock.minute = toInt16(val(ct.mid(3, 2).toStdString())).value_or(0);
-    w.nowClock.hour = toInt16(val(ct.left(2).toStdString())).value_or(0);
+    auto part = [](const QString& digits) { return toInt16(lenient(digits)).value_or(0); };
+    return {part(ct.left(2)), part(ct.mid(3, 2)), part(ct.right(2))};
+}
+
+void Fs4x3::TiK_Timer()
+{
+    World& w = *world_;
+    w.nowClock = readClock();
 
     int live = 0;
     for (int i = 3; i <= lastBody(w); ++i)

@@ -12,7 +12,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "platform/Numbers.h"
+#include "platform/FieldText.h"
 #include "platform/Pictures.h"
 #include "scenario/StarMaker.h"
 #include "world/SceneFile.h"
@@ -27,7 +27,6 @@ public:
     long long msSinceMidnight() const override { return QTime::currentTime().msecsSinceStartOfDay(); }
 };
 
-std::string str(const QString& s) { return s.toStdString(); }
 
 const char* kStyle = R"(
 Fs4x3, QWidget#panel { background: #101218; }

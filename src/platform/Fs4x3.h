@@ -172,6 +172,7 @@ private:
     int selectedBorder() const;
     bool paused() const;
     void openPage(const QString& url);
+    ClockHms readClock();
     void readRecord();
     void writeRecord();
 

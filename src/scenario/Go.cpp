@@ -2,13 +2,10 @@
 #include <cmath>
 
 #include "platform/Fs4x3.h"
-#include "platform/Numbers.h"
+#include "platform/FieldText.h"
 
 namespace orb {
 
-namespace {
-std::string str(const QString& s) { return s.toStdString(); }
-}  // namespace
 
 void Fs4x3::Command2_Click()
 {
@@ -46,11 +43,7 @@ void Fs4x3::Command2_Click()
     Command2->hide();
     Command5->show();
 
-    w.clockText = clock_->hhmmss();
-    const QString ct = QString::fromStdString(w.clockText);
-    w.startClock.second = toInt16(val(str(ct.right(2)))).value_or(0);
-    w.startClock.minute = toInt16(val(str(ct.mid(3, 2)))).value_or(0);
-    w.startClock.hour = toInt16(val(str(ct.left(2)))).value_or(0);
+    w.startClock = readClock();
     // A new run starts its score clock from zero, with no event stamped yet.
     w.runSeconds = 0;
     w.clockOffset = 0;

@@ -1,13 +1,9 @@
 // The five galaxy presets and the seed ticker.
 #include "platform/Fs4x3.h"
-#include "platform/Numbers.h"
+#include "platform/FieldText.h"
 
 namespace orb {
 
-namespace {
-std::string str(const QString& s) { return s.toStdString(); }
-QString numQ(double v) { return QString::fromStdString(numText(v)); }
-}  // namespace
 
 void Fs4x3::CDp_Click(int index)
 {

@@ -3,14 +3,12 @@
 #include <cmath>
 
 #include "platform/Fs4x3.h"
-#include "platform/Numbers.h"
+#include "platform/FieldText.h"
 
 namespace orb {
 
 namespace {
 
-std::string str(const QString& s) { return s.toStdString(); }
-double lenient(const QLineEdit* f) { return val(str(f->text())); }
 // Writes a whole number back only when the text differs, so a field that
 // already holds it keeps its cursor.
 void setWhole(QLineEdit* f, int v)
@@ -18,7 +16,6 @@ void setWhole(QLineEdit* f, int v)
     const QString t = QString::number(v);
     if (f->text() != t) f->setText(t);
 }
-QString numQ(double v) { return QString::fromStdString(numText(v)); }
 
 }  // namespace
 
