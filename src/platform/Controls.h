@@ -23,7 +23,6 @@ public:
     // QLineEdit's maxLength it never cuts a text set from code, so a value the
     // program shows (a gravity of ten digits, a count of 999 + 1) stays whole.
     void setTypingLimit(int chars) { limit_ = chars; }
-    int typingLimit() const { return limit_; }
     // The text a user typing `typed` ends up with: cut at the limit.
     QString typedText(const QString& typed) const { return limit_ > 0 ? typed.left(limit_) : typed; }
 

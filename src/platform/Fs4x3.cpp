@@ -552,8 +552,7 @@ void Fs4x3::Ti_Timer()
     in.width = fieldWidth();
     in.height = fieldHeight();
     in.spin = CHgod->isChecked();
-    lastTick_ = ticker_.tick(*world_, in, canvas_, *rng_, [this] { starHook(); });
-    totalTicks_ += lastTick_;
+    ticker_.tick(*world_, in, canvas_, *rng_, [this] { starHook(); });
 }
 
 void Fs4x3::starHook()

@@ -66,8 +66,6 @@ public:
     RandomSource& rng() { return *rng_; }
     FieldCanvas& canvas() { return canvas_; }
     FieldView* fieldView() { return view_; }
-    const TickStats& lastTick() const { return lastTick_; }
-    const TickStats& totalTicks() const { return totalTicks_; }
     const TimeSource& clock() const { return *clock_; }
 
     // Field size in twips, the window's Width and Height as the engine sees them.
@@ -131,8 +129,6 @@ public:
     void ImMoon_Click();
 
     FarewellWindow* farewell() const;
-    // The record file in use.
-    QString recordFilePath() const { return recordPath_; }
 
     // ---- Controls -------------------------------------------------------
     QPushButton *Command2, *Command5, *Command4, *Command3, *CDsum, *Command1, *CDopen, *CDsave;
@@ -187,7 +183,6 @@ private:
     FieldView* view_ = nullptr;
     Ticker ticker_;
     TickReader reader_;
-    TickStats lastTick_, totalTicks_;
     std::int16_t seedCounter_ = 0;
     std::int32_t lastClockBase_ = 0;  // score clock: seconds into the current day of the run
     std::int32_t clockDays_ = 0;      // whole days the run has lasted

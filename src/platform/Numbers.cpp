@@ -126,8 +126,6 @@ std::optional<double> strictNumber(std::string_view text)
     return v;
 }
 
-double intFloor(double x) { return std::floor(x); }
-
 std::optional<std::int16_t> toInt16(double x)
 {
     if (!std::isfinite(x)) return std::nullopt;

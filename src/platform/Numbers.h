@@ -19,9 +19,6 @@ double val(std::string_view text);
 // The whole text (blanks around it allowed) must be one finite number.
 std::optional<double> strictNumber(std::string_view text);
 
-// Int: round down.
-double intFloor(double x);
-
 // Round to nearest, halves to even; nothing when out of range or not finite.
 std::optional<std::int16_t> toInt16(double x);
 std::optional<std::int32_t> toInt32(double x);
