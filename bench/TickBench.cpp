@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/Engine.h"
+#include "engine/Ticker.h"
 #include "engine/PullKernel.h"
-#include "support/LiteralTick.h"
+#include "engine/ReferenceTick.h"
 
 namespace {
 
@@ -83,15 +83,14 @@ TickInputs inputs(const Config& c)
 }
 
 // kernels: the pull kernels to use, nullptr for the best this processor runs.
-void fastTick(benchmark::State& state, Config c, const PullKernels* kernels)
+void fastTick(benchmark::State& state, Config c, const KernelSet* kernels)
 {
     const World start = scene(c.bodies);
     const TickInputs in = inputs(c);
     World w = start;
-    Rng rnd(1);
+    SeededRandom rnd(1);
     NullCanvas canvas;
-    Ticker ticker;
-    usePullKernels(kernels);
+    Ticker ticker(kernels ? *kernels : bestKernelSet());
     for (auto _ : state) {
         state.PauseTiming();
         w = start;
@@ -100,7 +99,6 @@ void fastTick(benchmark::State& state, Config c, const PullKernels* kernels)
         benchmark::DoNotOptimize(ticker.tick(w, in, canvas, rnd));
         benchmark::ClobberMemory();
     }
-    usePullKernels(nullptr);
 }
 
 void literalTick(benchmark::State& state, Config c)
@@ -108,14 +106,14 @@ void literalTick(benchmark::State& state, Config c)
     const World start = scene(c.bodies);
     const TickInputs in = inputs(c);
     World w = start;
-    Rng rnd(1);
+    SeededRandom rnd(1);
     NullCanvas canvas;
     for (auto _ : state) {
         state.PauseTiming();
         w = start;
         rnd.reseed(1);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(test::literalTick(w, in, canvas, rnd));
+        benchmark::DoNotOptimize(referenceTick(w, in, canvas, rnd));
         benchmark::ClobberMemory();
     }
 }
@@ -191,12 +189,12 @@ int main(int argc, char** argv)
             ->ComputeStatistics("min", fastest);
     };
     for (const Config& c : kConfigs) {
-        add(nameOf("fast", c), fastTick, c, static_cast<const PullKernels*>(nullptr));
+        add(nameOf("fast", c), fastTick, c, static_cast<const KernelSet*>(nullptr));
         add(nameOf("literal", c), literalTick, c);
     }
     // The fast tick with each set of pull kernels this processor runs.
     const std::vector<Config> kernelConfigs = {{1000, 2, 2}, {1000, 999, 2}};
-    for (const PullKernels* k : runnablePullKernels())
+    for (const KernelSet* k : runnableKernelSets())
         for (const Config& c : kernelConfigs) add(nameOf(std::string("kernels-") + k->name, c), fastTick, c, k);
 
     benchmark::Initialize(&argc, argv);
@@ -205,7 +203,7 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&collector);
 
     std::printf("\nOne tick, CPU time in microseconds (median and fastest of the repetitions); kernels %s\n",
-                pullKernels().name);
+                bestKernelSet().name);
     std::printf("%6s %6s %4s | %10s %10s | %10s %10s | %14s %10s\n", "bodies", "factor", "exp", "fast med",
                 "fast min", "literal med", "literal min", "literal/fast med", "min");
     for (const Config& c : kConfigs) {
@@ -216,7 +214,7 @@ int main(int argc, char** argv)
                     c.exponent, f.median, f.min, l.median, l.min, ratio(l.median, f.median), ratio(l.min, f.min));
     }
     bool header = false;
-    for (const PullKernels* k : runnablePullKernels()) {
+    for (const KernelSet* k : runnableKernelSets()) {
         for (const Config& c : kernelConfigs) {
             const auto f = collector.of(nameOf(std::string("kernels-") + k->name, c));
             if (f.median == 0) continue;

@@ -14,7 +14,7 @@
 
 #include "panel/Farewell.h"
 #include "platform/Fs4x3.h"
-#include "platform/Numbers.h"
+#include "base/Numbers.h"
 
 namespace orb {
 

@@ -225,7 +225,7 @@ void pulled(const PullRowArgs& a, const double* xs, const double* ys, int n, dou
 
 }  // namespace
 
-extern const PullKernels kernels;
-const PullKernels kernels{&symmetric, &pulled, ORB_KERNEL_NAME};
+extern const KernelSet kernels;
+const KernelSet kernels{&symmetric, &pulled, ORB_KERNEL_NAME};
 
 }  // namespace orb::ORB_KERNEL_NS

@@ -7,6 +7,7 @@
 // pair by pair (exactPull), leaving such pulls out.
 
 #include <span>
+#include <string_view>
 
 namespace orb {
 
@@ -32,18 +33,19 @@ using SymmetricFn = void (*)(const PullRowArgs&, double* sx, double* sy, double*
 using PulledFn = void (*)(const PullRowArgs&, const double* xs, const double* ys, int n, double* sx, double* sy,
                           double* near);
 
-struct PullKernels {
+// The pull loops compiled for one instruction set.
+struct KernelSet {
     SymmetricFn symmetric;
     PulledFn pulled;
     const char* name;
 };
 
-// The kernels in use: the best this processor runs, unless a test chose others.
-const PullKernels& pullKernels();
-// Every set this processor runs, plainest first; for tests and benchmarks.
-std::span<const PullKernels* const> runnablePullKernels();
-// Makes `k` the set in use (nullptr: back to the best). Not for concurrent use.
-void usePullKernels(const PullKernels* k);
+// Every set this processor runs, plainest first.
+std::span<const KernelSet* const> runnableKernelSets();
+// The fastest set this processor runs.
+const KernelSet& bestKernelSet();
+// The runnable set of that name, or nullptr.
+const KernelSet* findKernelSet(std::string_view name);
 
 PowKind powKindOf(double e);
 // The largest r2 whose square root is at most `radius` (-1 for a negative

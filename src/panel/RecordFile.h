@@ -6,29 +6,23 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Files.h"
+#include "base/Result.h"
 
 namespace orb {
 
 inline constexpr const char* kRecordFileName = "tallyho.ogg";
 
-struct RecordRead {
-    std::int32_t record = 1;
-    bool fileOk = false;   // the file held three numbers with a matching check
-    std::string note;      // why the record fell back to 1, if it did
-};
-
 // The record line for a score.
 std::string recordLine(std::int32_t record);
 
-// Reads the record, creating the file with "1,1,1" when there is none. A file
-// that cannot be read or does not hold three numbers, or whose check does not
-// match, gives the record 1; nothing here ever throws or ends the program.
-RecordRead loadRecord(const std::string& path);
+// Reads the record, creating the file with "1,1,1" when there is none (a record
+// of 1). A file that cannot be read or does not hold three numbers, or whose
+// check does not match, is an error that says so; the record is then 1.
+Result<std::int32_t> loadRecord(const std::string& path);
 
 // Replaces the file's content with the record line, through a temporary file in
 // the same folder renamed over the old one, so an abrupt end leaves either the
-// old or the new line, never half of one. False when it could not be written.
-bool saveRecord(const std::string& path, std::int32_t record);
+// old or the new line, never half of one.
+Status saveRecord(const std::string& path, std::int32_t record);
 
 }  // namespace orb

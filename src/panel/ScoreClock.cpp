@@ -38,16 +38,16 @@ QString defaultRecordPath()
 void Fs4x3::readRecord()
 {
     if (recordPath_.isEmpty()) recordPath_ = defaultRecordPath();
-    const RecordRead r = loadRecord(recordPath_.toStdString());
-    world_->recordScore = r.record;
-    world_->recordCheck = static_cast<std::int32_t>(std::floor(r.record / 7.0));
+    const auto r = loadRecord(recordPath_.toStdString());
+    world_->recordScore = r.ok() ? *r : 1;
+    world_->recordCheck = static_cast<std::int32_t>(std::floor(world_->recordScore / 7.0));
     Label5->setText(QString::number(world_->recordScore));
 }
 
 void Fs4x3::writeRecord()
 {
     // A record that cannot be written is still shown; the run goes on.
-    saveRecord(recordPath_.toStdString(), world_->recordScore);
+    (void)saveRecord(recordPath_.toStdString(), world_->recordScore);
 }
 
 ClockHms Fs4x3::readClock()

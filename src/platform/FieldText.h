@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Numbers.h"
+#include "base/Numbers.h"
 
 namespace orb {
 

@@ -92,12 +92,12 @@ QRectF FieldView::fieldRect() const
     return {(w - fw) / 2, (h - fh) / 2, fw, fh};
 }
 
-double FieldView::pixelsPerTwip() const { return fieldRect().width() / kFieldTwipsW; }
+double FieldView::pixelsPerTwip() const { return fieldRect().width() / kFieldWidth; }
 
 QPointF FieldView::toWidget(double x, double y) const
 {
     const QRectF r = fieldRect();
-    return {r.left() + x * r.width() / kFieldTwipsW, r.top() + y * r.height() / kFieldTwipsH};
+    return {r.left() + x * r.width() / kFieldWidth, r.top() + y * r.height() / kFieldHeight};
 }
 
 void FieldView::place(QWidget* child, double left, double top, double w, double h)

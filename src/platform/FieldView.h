@@ -9,21 +9,18 @@
 #include <functional>
 #include <optional>
 
-#include "platform/Canvas.h"
+#include "engine/Canvas.h"
+#include "world/Geometry.h"
 
 namespace orb {
-
-inline constexpr int kTwipsPerPixel = 15;
-inline constexpr int kFieldTwipsW = 15360;  // 1024 pixels
-inline constexpr int kFieldTwipsH = 11520;  // 768 pixels
 
 // Draws into a reference picture of 1024 x 768 pixels (one pixel per point, the
 // one --png writes) and into a picture at the screen's own resolution, so the
 // shown drawing stays sharp at any window size and on high-density screens.
 class FieldCanvas final : public Canvas {
 public:
-    static constexpr int kW = kFieldTwipsW / kTwipsPerPixel;
-    static constexpr int kH = kFieldTwipsH / kTwipsPerPixel;
+    static constexpr int kW = kFieldWidth / kTwipsPerPixel;
+    static constexpr int kH = kFieldHeight / kTwipsPerPixel;
 
     FieldCanvas();
     void pset(int x, int y, Rgb colour) override;

@@ -21,11 +21,6 @@ namespace orb {
 
 namespace {
 
-// The real time of day.
-class SystemTime final : public TimeSource {
-public:
-    long long msSinceMidnight() const override { return QTime::currentTime().msecsSinceStartOfDay(); }
-};
 
 
 const char* kStyle = R"(
@@ -82,7 +77,7 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent)
     if (options.random) {
         rng_ = options.random;
     } else {
-        ownRng_ = std::make_unique<Rng>();
+        ownRng_ = std::make_unique<SeededRandom>();
         rng_ = ownRng_.get();
     }
     if (!openUrl_) openUrl_ = [](const QString& url) { return QDesktopServices::openUrl(QUrl(url)); };
@@ -401,7 +396,7 @@ void Fs4x3::buildPanel()
             Hsp[k] = new QScrollBar(Qt::Horizontal);
             Hsp[k]->setObjectName(QString("Hsp(%1)").arg(k));
             if (k < 2) {
-                Hsp[k]->setRange(0, k == 0 ? kFieldTwipsW : kFieldTwipsH);
+                Hsp[k]->setRange(0, k == 0 ? kFieldWidth : kFieldHeight);
                 Hsp[k]->setSingleStep(15);
                 Hsp[k]->setPageStep(300);
             } else {
@@ -567,14 +562,14 @@ void Fs4x3::Command4_Click() { canvas_.cls(); }
 
 bool Fs4x3::openScene(const QString& path, QString* error)
 {
-    std::string text, err;
-    if (!readTextFile(str(path), text, err)) {
-        if (error) *error = QString::fromStdString(err);
+    const auto text = readTextFile(str(path));
+    if (!text) {
+        if (error) *error = QString::fromStdString(text.error());
         return false;
     }
-    SceneLoad res = loadScene(text, *world_);
-    if (!res.ok) {
-        if (error) *error = path + ": " + QString::fromStdString(res.error);
+    const auto res = loadScene(*text, *world_);
+    if (!res) {
+        if (error) *error = path + ": " + QString::fromStdString(res.error());
         return false;
     }
     // A scene is a run of its own: no stars wait to be emitted, and the old
@@ -582,16 +577,15 @@ bool Fs4x3::openScene(const QString& path, QString* error)
     if (paused()) Command5->click();
     world_->nextStar = 0;
     canvas_.cls();
-    TXn->setText(QString::number(std::max(3, res.highest)));
+    TXn->setText(QString::number(std::max(3, *res)));
     Command2->click();
     return true;
 }
 
 bool Fs4x3::saveScene(const QString& path, QString* error) const
 {
-    std::string err;
-    if (!writeTextFile(str(path), sceneText(*world_), err)) {
-        if (error) *error = QString::fromStdString(err);
+    if (Status done = writeFileAtomically(str(path), sceneText(*world_)); !done) {
+        if (error) *error = QString::fromStdString(done.error());
         return false;
     }
     return true;

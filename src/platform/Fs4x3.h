@@ -16,11 +16,11 @@
 #include <functional>
 #include <memory>
 
-#include "engine/Engine.h"
+#include "engine/Ticker.h"
 #include "platform/Controls.h"
 #include "platform/FieldView.h"
-#include "platform/Random.h"
-#include "platform/TimeSource.h"
+#include "engine/RandomSource.h"
+#include "base/TimeSource.h"
 #include "platform/Timer.h"
 #include "world/World.h"
 
@@ -69,8 +69,8 @@ public:
     const TimeSource& clock() const { return *clock_; }
 
     // Field size in twips, the window's Width and Height as the engine sees them.
-    static double fieldWidth() { return kFieldTwipsW; }
-    static double fieldHeight() { return kFieldTwipsH; }
+    static double fieldWidth() { return kFieldWidth; }
+    static double fieldHeight() { return kFieldHeight; }
 
     // A control by its name, "TXg(2)" for an element of a control array.
     QWidget* control(const QString& name) const;

@@ -6,7 +6,7 @@
 #include <QRadialGradient>
 #include <cmath>
 
-#include "platform/Random.h"
+#include "base/Random.h"
 
 namespace orb {
 

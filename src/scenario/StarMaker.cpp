@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/Numbers.h"
+#include "base/Numbers.h"
 
 namespace orb {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "platform/Random.h"
+#include "engine/RandomSource.h"
 #include "world/World.h"
 
 namespace orb {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/Numbers.h"
+#include "base/Numbers.h"
 
 namespace orb {
 
@@ -52,13 +52,11 @@ std::vector<std::string_view> splitCommas(std::string_view line)
 
 }  // namespace
 
-SceneLoad loadScene(std::string_view text, World& w)
+Result<int> loadScene(std::string_view text, World& w)
 {
-    SceneLoad res;
-    auto fail = [&](int line, const std::string& what) {
-        res.ok = false;
-        res.error = "line " + std::to_string(line) + ": " + what;
-        return res;
+    int highest = -1;
+    auto refuse = [](int line, const std::string& what) -> Result<int> {
+        return fail("line " + std::to_string(line) + ": " + what);
     };
     if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
         static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF)
@@ -82,29 +80,29 @@ SceneLoad loadScene(std::string_view text, World& w)
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!header) {
-            if (line != kSceneHeader) return fail(lineNo, "the header must be \"" + std::string(kSceneHeader) + "\"");
+            if (line != kSceneHeader) return refuse(lineNo, "the header must be \"" + std::string(kSceneHeader) + "\"");
             header = true;
             continue;
         }
         if (line.find_first_not_of(" \t") == std::string_view::npos) continue;  // blank line
         auto cells = splitCommas(line);
         if (cells.size() != 11)
-            return fail(lineNo, "expected 11 columns, found " + std::to_string(cells.size()));
+            return refuse(lineNo, "expected 11 columns, found " + std::to_string(cells.size()));
         double v[11];
         for (int c = 0; c < 11; ++c) {
             auto num = strictNumber(cells[c]);
-            if (!num) return fail(lineNo, std::string(names[c]) + " \"" + std::string(cells[c]) + "\" is not a finite number");
+            if (!num) return refuse(lineNo, std::string(names[c]) + " \"" + std::string(cells[c]) + "\" is not a finite number");
             v[c] = *num;
         }
         if (v[0] != std::floor(v[0]) || v[0] < 0 || v[0] > kMaxBody)
-            return fail(lineNo, "body " + std::string(cells[0]) + " is not a body number 0..999");
+            return refuse(lineNo, "body " + std::string(cells[0]) + " is not a body number 0..999");
         const int b = static_cast<int>(v[0]);
-        if (seen[b]) return fail(lineNo, "body " + std::to_string(b) + " is listed twice");
+        if (seen[b]) return refuse(lineNo, "body " + std::to_string(b) + " is listed twice");
         seen[b] = true;
-        if (v[6] != 0 && v[6] != 1) return fail(lineNo, "outOfPlay must be 0 or 1");
+        if (v[6] != 0 && v[6] != 1) return refuse(lineNo, "outOfPlay must be 0 or 1");
         for (int c = 8; c < 11; ++c)
             if (v[c] < 0 || v[c] > 255 || v[c] != std::floor(v[c]))
-                return fail(lineNo, std::string(names[c]) + " must be a whole number 0..255");
+                return refuse(lineNo, std::string(names[c]) + " must be a whole number 0..255");
         next->posX[b] = v[1];
         next->posY[b] = v[2];
         next->momX[b] = v[3];
@@ -115,13 +113,12 @@ SceneLoad loadScene(std::string_view text, World& w)
         next->colRed[b] = static_cast<float>(v[8]);
         next->colGreen[b] = static_cast<float>(v[9]);
         next->colBlue[b] = static_cast<float>(v[10]);
-        if (b > res.highest) res.highest = b;
+        if (b > highest) highest = b;
     }
-    if (!header) return fail(1, "the file is empty");
-    if (res.highest < 0) return fail(lineNo, "the scene lists no body");
+    if (!header) return refuse(1, "the file is empty");
+    if (highest < 0) return refuse(lineNo, "the scene lists no body");
     w = *next;
-    res.ok = true;
-    return res;
+    return highest;
 }
 
 }  // namespace orb

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Files.h"
+#include "base/Files.h"
 #include "world/World.h"
 
 namespace orb {
@@ -15,14 +15,9 @@ inline constexpr std::string_view kSceneHeader =
 // All 1000 slots, numbers in the shortest form that reads back exactly.
 std::string sceneText(const World& w);
 
-struct SceneLoad {
-    bool ok = false;
-    std::string error;  // names the line when not ok
-    int highest = -1;   // highest body number listed
-};
-
-// Replaces the body table with the scene (unlisted slots zero and out of play).
-// On any error the table is left exactly as it was.
-SceneLoad loadScene(std::string_view text, World& w);
+// Replaces the body table with the scene (unlisted slots zero and out of play)
+// and gives the highest body number listed. On any error, which names the line,
+// the table is left exactly as it was.
+Result<int> loadScene(std::string_view text, World& w);
 
 }  // namespace orb

@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/Canvas.h"
-#include "platform/Random.h"
+#include "engine/Canvas.h"
+#include "engine/RandomSource.h"
 #include "world/World.h"
 
 namespace orb::test {

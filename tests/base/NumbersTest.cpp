@@ -3,7 +3,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "platform/Numbers.h"
+#include "base/Numbers.h"
 
 namespace orb {
 namespace {

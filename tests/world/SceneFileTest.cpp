@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/Files.h"
 #include "world/SceneFile.h"
 
 namespace orb {
@@ -59,9 +60,9 @@ TEST(SceneFile, RoundTripIsExactForAllThousandSlots)
 
     auto back = std::make_unique<World>();
     back->bodyCount = 77;  // settings are not part of a scene
-    const SceneLoad res = loadScene(text, *back);
-    ASSERT_TRUE(res.ok) << res.error;
-    EXPECT_EQ(res.highest, kMaxBody);
+    const auto res = loadScene(text, *back);
+    ASSERT_TRUE(res.ok()) << res.error();
+    EXPECT_EQ(*res, kMaxBody);
     EXPECT_TRUE(sameTable(*w, *back));
     EXPECT_EQ(back->bodyCount, 77);
     // Carriage returns and a byte-order mark, as an editor may leave them.
@@ -71,7 +72,7 @@ TEST(SceneFile, RoundTripIsExactForAllThousandSlots)
         dos += ch;
     }
     auto fromDos = std::make_unique<World>();
-    ASSERT_TRUE(loadScene(dos, *fromDos).ok);
+    ASSERT_TRUE(loadScene(dos, *fromDos).ok());
     EXPECT_TRUE(sameTable(*w, *fromDos));
 }
 
@@ -79,9 +80,9 @@ TEST(SceneFile, LoadingReplacesTheWholeTable)
 {
     auto w = awkwardWorld();
     const std::string text = kHeader + "\n" + "5,100,200,1,2,3,0,3,10,20,30\n" + "\n" + "2,1.5e3,-7,0,0,0,1,1,0,0,255";
-    const SceneLoad res = loadScene(text, *w);
-    ASSERT_TRUE(res.ok) << res.error;
-    EXPECT_EQ(res.highest, 5);
+    const auto res = loadScene(text, *w);
+    ASSERT_TRUE(res.ok()) << res.error();
+    EXPECT_EQ(*res, 5);
     EXPECT_EQ(w->posX[5], 100);
     EXPECT_EQ(w->gravity[5], 3);
     EXPECT_EQ(w->outOfPlay[5], 0);
@@ -129,10 +130,10 @@ TEST(SceneFile, RefusalsNameTheLineAndLeaveTheTableAlone)
     for (const auto& c : cases) {
         auto w = awkwardWorld();
         const auto before = std::make_unique<World>(*w);
-        const SceneLoad res = loadScene(c.text, *w);
-        EXPECT_FALSE(res.ok) << c.text;
-        EXPECT_NE(res.error.find("line " + std::to_string(c.line) + ":"), std::string::npos)
-            << c.text << "\n -> " << res.error;
+        const auto res = loadScene(c.text, *w);
+        EXPECT_FALSE(res.ok()) << c.text;
+        EXPECT_NE(res.error().find("line " + std::to_string(c.line) + ":"), std::string::npos)
+            << c.text << "\n -> " << res.error();
         EXPECT_TRUE(sameTable(*w, *before)) << c.text;
     }
 }
@@ -142,17 +143,19 @@ TEST(SceneFile, FilesOnDisk)
     const std::string dir = ::testing::TempDir();
     const std::string path = dir + "orb_scene_test.csv";
     auto w = awkwardWorld();
-    std::string error;
-    ASSERT_TRUE(writeTextFile(path, sceneText(*w), error)) << error;
-    std::string text;
-    ASSERT_TRUE(readTextFile(path, text, error)) << error;
-    EXPECT_EQ(text, sceneText(*w));
+    const Status written = writeFileAtomically(path, sceneText(*w));
+    ASSERT_TRUE(written) << written.error();
+    const auto text = readTextFile(path);
+    ASSERT_TRUE(text) << text.error();
+    EXPECT_EQ(*text, sceneText(*w));
     std::remove(path.c_str());
 
-    EXPECT_FALSE(readTextFile(dir + "no/such/folder/scene.csv", text, error));
-    EXPECT_NE(error.find("scene.csv"), std::string::npos);
-    EXPECT_FALSE(writeTextFile(dir + "no/such/folder/scene.csv", "x", error));
-    EXPECT_NE(error.find("scene.csv"), std::string::npos);
+    const auto missing = readTextFile(dir + "no/such/folder/scene.csv");
+    EXPECT_FALSE(missing);
+    EXPECT_NE(missing.error().find("scene.csv"), std::string::npos);
+    const Status unwritable = writeFileAtomically(dir + "no/such/folder/scene.csv", "x");
+    EXPECT_FALSE(unwritable);
+    EXPECT_NE(unwritable.error().find("scene.csv"), std::string::npos);
 }
 
 }  // namespace

@@ -28,6 +28,13 @@ std::string slurp(const std::string& path)
     return ss.str();
 }
 
+// The record the file holds, 0 when it cannot be read.
+std::int32_t recordIn(const std::string& path)
+{
+    const auto r = loadRecord(path);
+    return r.ok() ? *r : 0;
+}
+
 void spit(const std::string& path, const std::string& text)
 {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
@@ -80,11 +87,12 @@ TEST_F(RecordDir, ReadsTheRecordWhenTheCheckMatches)
     };
     for (const auto& c : cases) {
         spit(file, c.text);
-        const RecordRead r = loadRecord(file);
-        EXPECT_EQ(r.record, c.record) << '"' << c.text << '"';
-        EXPECT_EQ(r.fileOk, c.record != 1) << '"' << c.text << '"';
-        if (!r.fileOk) {
-            EXPECT_FALSE(r.note.empty());
+        const auto r = loadRecord(file);
+        EXPECT_EQ(r.ok() ? *r : 1, c.record) << '"' << c.text << '"';
+        const bool fresh = std::string(c.text) == "1,1,1\n";  // a fresh file is no error
+        EXPECT_EQ(r.ok(), c.record != 1 || fresh) << '"' << c.text << '"';
+        if (!r.ok()) {
+            EXPECT_NE(r.error().find(file), std::string::npos) << r.error();
         }
         EXPECT_EQ(slurp(file), c.text);  // reading never rewrites a damaged file
     }
@@ -92,19 +100,20 @@ TEST_F(RecordDir, ReadsTheRecordWhenTheCheckMatches)
 
 TEST_F(RecordDir, MissingFileIsCreatedFresh)
 {
-    const RecordRead r = loadRecord(file);
-    EXPECT_EQ(r.record, 1);
+    const auto r = loadRecord(file);
+    ASSERT_TRUE(r.ok()) << r.error();
+    EXPECT_EQ(*r, 1);
     EXPECT_EQ(slurp(file), "1,1,1\n");
-    EXPECT_EQ(loadRecord(file).record, 1);  // and a fresh file reads as 1
+    EXPECT_EQ(*loadRecord(file), 1);  // and a fresh file reads as 1
 }
 
 TEST_F(RecordDir, SavedRecordsReadBack)
 {
     for (std::int32_t record : {700, 6, 55, 1, 0, 2147483647, -8}) {
         ASSERT_TRUE(saveRecord(file, record)) << record;
-        const RecordRead r = loadRecord(file);
-        EXPECT_TRUE(r.fileOk) << record;
-        EXPECT_EQ(r.record, record);
+        const auto r = loadRecord(file);
+        ASSERT_TRUE(r.ok()) << record;
+        EXPECT_EQ(*r, record);
     }
     EXPECT_EQ(slurp(file), "-8,-2,10\n");
     ASSERT_TRUE(saveRecord(file, 700));
@@ -118,13 +127,11 @@ TEST_F(RecordDir, UnwritablePlacesFailQuietly)
     // A folder that does not exist.
     const std::string nowhere = dir + "/missing/" + kRecordFileName;
     EXPECT_FALSE(saveRecord(nowhere, 700));
-    const RecordRead r = loadRecord(nowhere);
-    EXPECT_EQ(r.record, 1);
-    EXPECT_FALSE(r.fileOk);
+    EXPECT_FALSE(loadRecord(nowhere).ok());
     // The record's name taken by a folder: unreadable and not replaceable.
     ASSERT_EQ(::mkdir(file.c_str(), 0755), 0);
     EXPECT_FALSE(saveRecord(file, 700));
-    EXPECT_EQ(loadRecord(file).record, 1);
+    EXPECT_FALSE(loadRecord(file).ok());
     struct stat st {};
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
@@ -140,10 +147,10 @@ TEST_F(RecordDir, AnAbruptEndLeavesOneWholeLine)
         ASSERT_GE(child, 0);
         if (child == 0) {
             // A run that keeps beating its record until it is killed.
-            for (std::int32_t score = 2;; ++score) saveRecord(file, score);
+            for (std::int32_t score = 2;; ++score) (void)saveRecord(file, score);
         }
         // Let it save a good many times, then end it without warning.
-        for (int wait = 0; wait < 2000 && loadRecord(file).record < 30 * (round + 1); ++wait)
+        for (int wait = 0; wait < 2000 && recordIn(file) < 30 * (round + 1); ++wait)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         ASSERT_EQ(::kill(child, SIGKILL), 0);
         int status = 0;
@@ -152,9 +159,9 @@ TEST_F(RecordDir, AnAbruptEndLeavesOneWholeLine)
 
         const std::string text = slurp(file);
         EXPECT_TRUE(std::regex_match(text, std::regex("[0-9]+,[0-9]+,10\n"))) << '"' << text << '"';
-        const RecordRead r = loadRecord(file);
-        EXPECT_TRUE(r.fileOk) << '"' << text << '"';
-        EXPECT_GT(r.record, 1);
+        const auto r = loadRecord(file);
+        ASSERT_TRUE(r.ok()) << '"' << text << '"';
+        EXPECT_GT(*r, 1);
         // A killed writer may leave its unfinished temporary file; clear it away.
         for (const auto& name : entries())
             if (name != kRecordFileName) std::remove((dir + "/" + name).c_str());

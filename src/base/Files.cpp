@@ -1,4 +1,4 @@
-#include "platform/Files.h"
+#include "base/Files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,39 +13,23 @@
 
 namespace orb {
 
-bool readTextFile(const std::string& path, std::string& out, std::string& error)
+Result<std::string> readTextFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
+    if (!in) return fail("cannot open " + path + ": " + std::strerror(errno));
     std::ostringstream ss;
     ss << in.rdbuf();
-    if (in.bad()) {
-        error = "cannot read " + path;
-        return false;
-    }
-    out = ss.str();
-    return true;
+    if (in.bad()) return fail("cannot read " + path);
+    return ss.str();
 }
 
-bool writeFileAtomically(const std::string& path, const std::string& text)
-{
-    std::string ignored;
-    return writeTextFile(path, text, ignored);
-}
-
-bool writeTextFile(const std::string& path, const std::string& text, std::string& error)
+Status writeFileAtomically(const std::string& path, const std::string& text)
 {
     std::string tmp = path + ".XXXXXX";
     std::vector<char> name(tmp.begin(), tmp.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
+    if (fd < 0) return fail("cannot write " + path + ": " + std::strerror(errno));
     ::fchmod(fd, 0644);
     const char* p = text.data();
     std::size_t left = text.size();
@@ -67,8 +51,7 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
     if (ok && std::rename(name.data(), path.c_str()) != 0) { err = errno; ok = false; }
     if (!ok) {
         std::remove(name.data());
-        error = "cannot write " + path + ": " + std::strerror(err);
-        return false;
+        return fail("cannot write " + path + ": " + std::strerror(err));
     }
     // Make the rename itself durable.
     const auto slash = path.find_last_of('/');
@@ -78,7 +61,7 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
         ::fsync(dfd);
         ::close(dfd);
     }
-    return true;
+    return {};
 }
 
 }  // namespace orb

@@ -1,13 +1,18 @@
-#include "LiteralTick.h"
+#include "engine/ReferenceTick.h"
 
 #include <cmath>
 
 #include "engine/ArcSin.h"
+#include "engine/Borders.h"
+#include "engine/Contact.h"
+#include "engine/Drawing.h"
+#include "engine/Pull.h"
+#include "engine/Ticker.h"
 
-namespace orb::test {
+namespace orb {
 
-TickStats literalTick(World& w, const TickInputs& in, Canvas& canvas, RandomSource& rnd,
-                      const std::function<void()>& starMaker)
+TickStats referenceTick(World& w, const TickInputs& in, Canvas& canvas, RandomSource& rnd,
+                        const std::function<void()>& starMaker)
 {
     TickStats st;
 
@@ -50,7 +55,7 @@ TickStats literalTick(World& w, const TickInputs& in, Canvas& canvas, RandomSour
             // Otherwise inside the core: left to the merge pass.
         }
         if (w.outOfPlay[i] == 0) {
-            Bomb(canvas, rnd, w, std::floor(w.posX[i]), std::floor(w.posY[i]), 1, i, i);
+            Bomb(canvas, rnd, w, std::floor(w.posX[i]), std::floor(w.posY[i]), BombKind::Body, i, i);
             if (i > 0) addPull(w, i, sumX, sumY);
         }
     }
@@ -73,4 +78,4 @@ TickStats literalTick(World& w, const TickInputs& in, Canvas& canvas, RandomSour
     return st;
 }
 
-}  // namespace orb::test
+}  // namespace orb

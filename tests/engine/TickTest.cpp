@@ -4,7 +4,11 @@
 #include <cmath>
 
 #include "support/Recording.h"
-#include "engine/Engine.h"
+#include "engine/Borders.h"
+#include "engine/Contact.h"
+#include "engine/Drawing.h"
+#include "engine/Pull.h"
+#include "engine/Ticker.h"
 
 namespace orb {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/Numbers.h"
+#include "base/Numbers.h"
 
 #include <charconv>
 #include <cmath>

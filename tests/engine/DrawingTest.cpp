@@ -2,7 +2,11 @@
 
 #include <cmath>
 
-#include "engine/Engine.h"
+#include "engine/Borders.h"
+#include "engine/Contact.h"
+#include "engine/Drawing.h"
+#include "engine/Pull.h"
+#include "engine/Ticker.h"
 #include "support/Recording.h"
 
 namespace orb {
@@ -34,7 +38,7 @@ struct BombRig : ::testing::Test {
 TEST_F(BombRig, KindOneIsOnePointInTheBodysColour)
 {
     ScriptedRandom rnd;
-    Bomb(canvas, rnd, w, 1234, -56, 1, 3, 3);
+    Bomb(canvas, rnd, w, 1234, -56, BombKind::Body, 3, 3);
     ASSERT_EQ(canvas.points.size(), 1u);
     EXPECT_EQ(canvas.points[0], (Point{1234, -56, Rgb{2, 4, 254}}));
     EXPECT_EQ(rnd.drawn, 0);
@@ -49,7 +53,7 @@ TEST_F(BombRig, KindTwoSparksDrawG0AndBlueThenOffsetsAndGreenPerPoint)
                        kTop,  0.25f,  0.125f,         // 79, -40, 12.5 -> 12
                        0.5f,  0.75f,  0.375f,         // 0, 40, 37.5 -> 38
                        0.125f, 0.875f, kTop};         // -60, 60, 99.9 -> 100
-    Bomb(canvas, rnd, w, 5000, 6000, 2, 1, 2);
+    Bomb(canvas, rnd, w, 5000, 6000, BombKind::Sparks, 1, 2);
     const std::vector<Point> expected = {
         {4920, 6000, Rgb{100, 50, 25}},
         {5079, 5960, Rgb{100, 12, 25}},
@@ -66,7 +70,7 @@ TEST_F(BombRig, KindThreeBurstMixesBothBodies)
     // per point dx, dy (Int(r * 400) - 200) and the green factor.
     ScriptedRandom rnd{0.0f, kTop, 0.25f,  // -200, 199, 31.5 -> 32
                        kTop, 0.0f, 0.5f}; // 199, -200, 63
-    Bomb(canvas, rnd, w, 5000, 6000, 3, 1, 2);
+    Bomb(canvas, rnd, w, 5000, 6000, BombKind::Burst, 1, 2);
     ASSERT_EQ(canvas.points.size(), 7u);
     EXPECT_EQ(canvas.points[0], (Point{4800, 6199, Rgb{128, 32, 56}}));
     EXPECT_EQ(canvas.points[1], (Point{5199, 5800, Rgb{128, 63, 56}}));
@@ -98,7 +102,7 @@ TEST_F(BombRig, PointsOutsideTheSixteenBitRangeAreSkippedButTheirNumbersDrawn)
         RecordingCanvas cv;
         ScriptedRandom rnd;
         for (float v : c.script) rnd.push(v);
-        Bomb(cv, rnd, w, c.x, c.y, c.kind, 1, 2);
+        Bomb(cv, rnd, w, c.x, c.y, static_cast<BombKind>(c.kind), 1, 2);
         SCOPED_TRACE(::testing::Message() << "kind " << c.kind << " at " << c.x << "," << c.y);
         EXPECT_EQ(cv.points.size(), c.points);
         EXPECT_EQ(rnd.drawn, c.drawn);

@@ -15,6 +15,12 @@ public:
     std::string hhmmss() const;
 };
 
+// The computer's own clock, in local time.
+class SystemTime final : public TimeSource {
+public:
+    long long msSinceMidnight() const override;
+};
+
 // A clock that stands still until told to move: tests and the headless runner.
 class ManualTime final : public TimeSource {
 public:

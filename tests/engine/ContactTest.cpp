@@ -2,7 +2,11 @@
 
 #include <cfloat>
 
-#include "engine/Engine.h"
+#include "engine/Borders.h"
+#include "engine/Contact.h"
+#include "engine/Drawing.h"
+#include "engine/Pull.h"
+#include "engine/Ticker.h"
 #include "support/Recording.h"
 
 namespace orb {

@@ -1,4 +1,4 @@
-#include "platform/Random.h"
+#include "base/Random.h"
 
 #include <cmath>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/Random.h"
+#include "base/Random.h"
 
 namespace orb {
 namespace {

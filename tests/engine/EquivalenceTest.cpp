@@ -10,9 +10,13 @@
 #include <memory>
 #include <sstream>
 
-#include "engine/Engine.h"
+#include "engine/Borders.h"
+#include "engine/Contact.h"
+#include "engine/Drawing.h"
+#include "engine/Pull.h"
+#include "engine/Ticker.h"
 #include "engine/PullKernel.h"
-#include "support/LiteralTick.h"
+#include "engine/ReferenceTick.h"
 #include "support/Recording.h"
 
 namespace orb {
@@ -86,25 +90,16 @@ testing::AssertionResult sameWorld(const World& fast, const World& ref)
     return testing::AssertionSuccess();
 }
 
-// Makes one set of pull kernels current for as long as it lives.
-class KernelsInUse {
-public:
-    explicit KernelsInUse(const PullKernels* k) { usePullKernels(k); }
-    ~KernelsInUse() { usePullKernels(nullptr); }
-    KernelsInUse(const KernelsInUse&) = delete;
-    KernelsInUse& operator=(const KernelsInUse&) = delete;
-};
-
 // One tick of the reference and of the fast tick with every set of kernels this
 // processor runs, each world with its own identically seeded random numbers;
 // fails at the first difference.
 struct Lockstep {
     World ref;
-    Rng rndRef{99};
+    SeededRandom rndRef{99};
     struct Fast {
-        const PullKernels* kernels;
+        const KernelSet* kernels;
         World world;
-        Rng rnd{99};
+        SeededRandom rnd{99};
         Ticker ticker;
     };
     std::vector<std::unique_ptr<Fast>> fast;
@@ -112,8 +107,8 @@ struct Lockstep {
 
     explicit Lockstep(const World& start) : ref(start)
     {
-        for (const PullKernels* k : runnablePullKernels())
-            fast.push_back(std::make_unique<Fast>(Fast{k, start, Rng{99}, Ticker{}}));
+        for (const KernelSet* k : runnableKernelSets())
+            fast.push_back(std::make_unique<Fast>(Fast{k, start, SeededRandom{99}, Ticker{*k}}));
     }
 
     testing::AssertionResult tick(const TickInputs& in, int t)
@@ -121,16 +116,12 @@ struct Lockstep {
         // runSeconds moves so that a missed or extra KlinK shows in clockOffset.
         ref.runSeconds = t + 1;
         RecordingCanvas cRef;
-        const TickStats b = test::literalTick(ref, in, cRef, rndRef);
+        const TickStats b = referenceTick(ref, in, cRef, rndRef);
         total += b;
         for (auto& f : fast) {
             f->world.runSeconds = t + 1;
             RecordingCanvas c;
-            TickStats a;
-            {
-                KernelsInUse use(f->kernels);
-                a = f->ticker.tick(f->world, in, c, f->rnd);
-            }
+            const TickStats a = f->ticker.tick(f->world, in, c, f->rnd);
             auto fail = [&] {
                 return testing::AssertionFailure() << "tick " << t << ", kernels " << f->kernels->name << ": ";
             };
@@ -234,9 +225,9 @@ TEST(Equivalence, PullsThatAreNotFiniteAddNothing)
             // Body 6 is moved only by the finite pulls of bodies 1 and 2 (and of
             // every other body with factor 999), never by body 0's.
             World once = start;
-            Rng r(1);
+            SeededRandom r(1);
             RecordingCanvas canvas;
-            test::literalTick(once, in, canvas, r);
+            referenceTick(once, in, canvas, r);
             double expectX = start.momX[6];
             for (int j = factor == 2 ? 2 : 11; j >= 1; --j) {
                 if (j == 6) continue;

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "engine/Engine.h"
+#include "engine/Borders.h"
+#include "engine/Contact.h"
+#include "engine/Drawing.h"
+#include "engine/Pull.h"
+#include "engine/Ticker.h"
 #include "support/Recording.h"
 
 namespace orb {

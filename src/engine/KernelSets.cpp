@@ -5,18 +5,18 @@
 
 namespace orb {
 
-namespace base { extern const PullKernels kernels; }
+namespace base { extern const KernelSet kernels; }
 #ifdef ORB_HAVE_X86_KERNELS
-namespace v3 { extern const PullKernels kernels; }
-namespace v4 { extern const PullKernels kernels; }
+namespace v3 { extern const KernelSet kernels; }
+namespace v4 { extern const KernelSet kernels; }
 #endif
 
 namespace {
 
-const std::vector<const PullKernels*>& runnable()
+const std::vector<const KernelSet*>& runnable()
 {
-    static const std::vector<const PullKernels*> list = [] {
-        std::vector<const PullKernels*> l{&base::kernels};
+    static const std::vector<const KernelSet*> list = [] {
+        std::vector<const KernelSet*> l{&base::kernels};
 #ifdef ORB_HAVE_X86_KERNELS
         __builtin_cpu_init();
         const bool v3 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
@@ -32,20 +32,18 @@ const std::vector<const PullKernels*>& runnable()
     return list;
 }
 
-const PullKernels* chosen = nullptr;
-
 }  // namespace
 
-const PullKernels& pullKernels()
+std::span<const KernelSet* const> runnableKernelSets() { return runnable(); }
+
+const KernelSet& bestKernelSet() { return *runnable().back(); }
+
+const KernelSet* findKernelSet(std::string_view name)
 {
-    if (chosen) return *chosen;
-    static const PullKernels* best = runnable().back();
-    return *best;
+    for (const KernelSet* k : runnable())
+        if (name == k->name) return k;
+    return nullptr;
 }
-
-std::span<const PullKernels* const> runnablePullKernels() { return runnable(); }
-
-void usePullKernels(const PullKernels* k) { chosen = k; }
 
 PowKind powKindOf(double e)
 {

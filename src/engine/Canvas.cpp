@@ -1,6 +1,6 @@
-#include "platform/Canvas.h"
+#include "engine/Canvas.h"
 
-#include "platform/Numbers.h"
+#include "base/Numbers.h"
 
 namespace orb {
 

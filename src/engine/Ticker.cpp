@@ -1,0 +1,32 @@
+#include "engine/Ticker.h"
+
+#include <limits>
+
+#include "engine/Borders.h"
+
+namespace orb {
+
+void starStep(World& w, std::int16_t starInterval, const std::function<void()>& starMaker)
+{
+    // The count stops at the top of its range rather than wrapping negative,
+    // which would hold the next star back for minutes.
+    if (w.starDelayCount < std::numeric_limits<std::int16_t>::max()) ++w.starDelayCount;
+    if (w.nextStar < w.bodyCount + 1 && w.nextStar > 2 && w.starDelayCount >= starInterval) {
+        w.starDelayCount = 0;
+        if (starMaker) starMaker();
+    }
+}
+
+TickStats Ticker::tick(World& w, const TickInputs& in, Canvas& canvas, RandomSource& rnd,
+                       const std::function<void()>& starMaker)
+{
+    TickStats st;
+    w.gravityExponent = in.gravityExponent;  // read afresh every tick
+    starStep(w, in.starInterval, starMaker);
+    st.borderEvents += movePass(w, rnd, in);
+    pull_.run(w, in, canvas, rnd, st);
+    merge_.run(w, canvas, rnd, st);
+    return st;
+}
+
+}  // namespace orb
