@@ -12,9 +12,16 @@
 #include <QScrollBar>
 #include <cstdio>
 
-#include "panel/Farewell.h"
-#include "platform/Fs4x3.h"
+#include "app/Fs4x3.h"
 #include "base/Numbers.h"
+#include "panel/Farewell.h"
+#include "panel/Links.h"
+#include "platform/Controls.h"
+#include "platform/FieldView.h"
+#include "platform/Timer.h"
+#include "scenario/PresetTable.h"
+#include "scenario/Scenes.h"
+#include "scenario/Simulation.h"
 
 namespace orb {
 
@@ -138,7 +145,7 @@ private:
     {
         QWidget* c = nullptr;
         if (name.startsWith("FormFLAS.")) {
-            if (FarewellWindow* f = w_.farewell()) c = f->findChild<QWidget*>(name.mid(9));
+            if (FarewellWindow* f = w_.links().farewell()) c = f->findChild<QWidget*>(name.mid(9));
         } else {
             c = w_.control(name);
         }
@@ -218,38 +225,38 @@ void Runner::run(const QString& action, const QString& arg)
 {
     const auto stop = [this] { return ended_; };
     if (action == "--load") {
-        QString error;
-        if (!w_.openScene(arg, &error)) throw Failure{error};
+        if (Status s = w_.scenes().openScene(arg); !s) throw Failure{QString::fromStdString(s.error())};
     } else if (action == "--set") {
         set(arg);
     } else if (action == "--click") {
         click(arg);
     } else if (action == "--preset") {
         int index = -1;
-        for (int i = 0; i < 5; ++i)
-            if (w_.CDp[i]->text().compare(arg, Qt::CaseInsensitive) == 0) index = i;
+        for (int i = 0; i < kPresets; ++i)
+            if (QString::fromStdString(presetTable()[i].caption).compare(arg, Qt::CaseInsensitive) == 0) index = i;
         if (index < 0) index = static_cast<int>(whole(arg, 0, 4, "the preset (a caption or an index)"));
         click(QString("CDp(%1)").arg(index));
     } else if (action == "--seed") {
         whole(arg, -32768, 32767, "the seed");
-        w_.TXran->setText(arg);
-        w_.TXran->leave();
-        w_.Tr->setEnabled(false);
+        auto* seed = qobject_cast<Field*>(find("TXran"));
+        seed->setText(arg);
+        seed->leave();
+        w_.timer("Tr")->setEnabled(false);
     } else if (action == "--ticks") {
         const long long n = whole(arg, 0, 10000000, "--ticks");
+        Timer* ti = w_.timer("Ti");
         for (long long k = 0; k < n && !ended_; ++k) {
-            time_.advance(w_.Ti->interval(), w_.Ti, stop);
+            time_.advance(ti->interval(), ti, stop);
             if (ended_) break;
-            w_.Ti_Timer();
-            time_.firedByHand(w_.Ti);
+            w_.simulation().Ti_Timer();
+            time_.firedByHand(ti);
         }
     } else if (action == "--wait") {
         time_.advance(whole(arg, 0, 86400000, "--wait"), nullptr, stop);
     } else if (action == "--print") {
         print(arg);
     } else if (action == "--dump") {
-        QString error;
-        if (!w_.saveScene(arg, &error)) throw Failure{error};
+        if (Status s = w_.scenes().saveScene(arg); !s) throw Failure{QString::fromStdString(s.error())};
     } else if (action == "--png") {
         if (!w_.canvas().image().save(arg, "PNG")) throw Failure{"cannot write " + arg};
     } else {

@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "app/Headless.h"
-#include "platform/Fs4x3.h"
+#include "app/Fs4x3.h"
+#include "platform/FieldView.h"
+#include "scenario/Scenes.h"
 
 int main(int argc, char** argv)
 {
@@ -48,10 +50,10 @@ int main(int argc, char** argv)
     options.recordFile = record;
     orb::Fs4x3 window(options);
     window.show();
-    window.fieldView()->startRefresh();
+    window.fieldView().startRefresh();
     if (!load.isEmpty()) {
-        QString error;
-        if (!window.openScene(load, &error)) {
+        if (orb::Status s = window.scenes().openScene(load); !s) {
+            const QString error = QString::fromStdString(s.error());
             std::fprintf(stderr, "orbitarium: %s\n", error.toUtf8().constData());
             QMessageBox::warning(&window, "Open scene", error);
         }

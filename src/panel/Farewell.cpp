@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "platform/FieldView.h"
+#include "world/Geometry.h"
 #include "platform/Pictures.h"
 
 namespace orb {
@@ -31,16 +31,16 @@ FarewellWindow::FarewellWindow(std::function<void()> visitSite, std::function<vo
     x.setBold(true);
     const QRect places[2] = {twips(0, 0, 375, 495), twips(6600, 0, 375, 495)};
     for (int i = 0; i < 2; ++i) {
-        Command2[i] = new QPushButton("x", this);
-        Command2[i]->setObjectName(QString("Command2(%1)").arg(i));
-        Command2[i]->setFont(x);
-        Command2[i]->setGeometry(places[i]);
-        connect(Command2[i], &QPushButton::clicked, this, [this] { end_(); });
+        auto* close = new QPushButton("x", this);
+        close->setObjectName(QString("Command2(%1)").arg(i));
+        close->setFont(x);
+        close->setGeometry(places[i]);
+        connect(close, &QPushButton::clicked, this, [this] { end_(); });
     }
-    Command1 = new QPushButton("Visit the Orbitarium home page", this);
-    Command1->setObjectName("Command1");
-    Command1->setGeometry(twips(120, 9720, 6735, 495));
-    connect(Command1, &QPushButton::clicked, this, [visitSite] { visitSite(); });
+    auto* visit = new QPushButton("Visit the Orbitarium home page", this);
+    visit->setObjectName("Command1");
+    visit->setGeometry(twips(120, 9720, 6735, 495));
+    connect(visit, &QPushButton::clicked, this, [visitSite] { visitSite(); });
     setStyleSheet("QPushButton { background: #272b36; color: #e8e8f0; border: 1px solid #4a5060; }"
                   "QPushButton:hover { background: #333a4a; }");
 }

@@ -14,9 +14,6 @@ public:
     // visitSite opens the home page; endProgram ends the program.
     FarewellWindow(std::function<void()> visitSite, std::function<void()> endProgram, QWidget* parent = nullptr);
 
-    std::array<QPushButton*, 2> Command2{};
-    QPushButton* Command1;
-
 protected:
     void paintEvent(QPaintEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;

@@ -1,66 +1,53 @@
-// Leaving through the farewell window, and the web links.
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QMessageBox>
-#include <QUrl>
+#include "panel/Links.h"
 
-#include "panel/Farewell.h"
-#include "platform/Fs4x3.h"
+#include <QHBoxLayout>
+
+#include "platform/Pictures.h"
+#include "platform/Widgets.h"
 
 namespace orb {
 
-QString siteFolder()
+Links::Links(Stage& stage, std::function<void()> endProgram) : stage_(stage), endProgram_(std::move(endProgram))
 {
-    const QString app = QCoreApplication::applicationDirPath();
-    for (const QString& dir : {app + "/site", app + "/../share/orbitarium/site", QString(ORB_SOURCE_SITE)}) {
-        if (QFileInfo::exists(dir + "/index.html")) return QDir(dir).canonicalPath();
-    }
-    return app + "/site";
+    row_ = new QWidget;
+    auto* h = new QHBoxLayout(row_);
+    h->setContentsMargins(0, 0, 0, 0);
+    auto* www = makeButton("Command3", "www");
+    auto* sum = makeButton("CDsum", "www Summary");
+    auto* leave = makeButton("Command1", "X");
+    leave->setFixedWidth(32);
+    h->addStretch(1);
+    h->addWidget(www);
+    h->addWidget(sum);
+    h->addWidget(leave);
+    connect(www, &QPushButton::clicked, this, &Links::Command3_Click);
+    connect(sum, &QPushButton::clicked, this, &Links::CDsum_Click);
+    connect(leave, &QPushButton::clicked, this, &Links::Command1_Click);
+
+    ImMoon_ = new ClickLabel("ImMoon", {}, &stage_.view);
+    ImMoon_->setPixmap(moonPicture(QSize(480, 360)));
+    ImMoon_->setScaledContents(true);
+    ImMoon_->setToolTip("www");
+    stage_.view.place(ImMoon_, 4080, 3060, 7200, 5400);
+    connect(ImMoon_, &ClickLabel::clicked, this, &Links::ImMoon_Click);
 }
 
-QString homePage() { return QUrl::fromLocalFile(siteFolder() + "/index.html").toString(); }
+void Links::hideStartPicture() { ImMoon_->hide(); }
 
-QString summaryPage()
+void Links::Command3_Click() { stage_.desktop.openPage(homePage()); }
+void Links::ImMoon_Click() { stage_.desktop.openPage(homePage()); }
+void Links::CDsum_Click() { stage_.desktop.openPage(summaryPage()); }
+
+void Links::Command1_Click()
 {
-    return QUrl::fromLocalFile(siteFolder() + "/summary of rotation curves of galaxies.htm").toString();
-}
-
-void Fs4x3::openPage(const QString& url)
-{
-    if (openUrl_ && openUrl_(url)) return;
-    // Shown without blocking, so the run and the timers go on behind it.
-    auto* box = new QMessageBox(QMessageBox::Critical, "Cannot find Browser:",
-                                "This function requires a web browser that xdg-open can start (the package "
-                                "xdg-utils and a browser such as firefox-esr or chromium).  ",
-                                QMessageBox::Ok, this);
-    box->setObjectName("browserMessage");
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
-}
-
-void Fs4x3::Command3_Click() { openPage(homePage()); }
-void Fs4x3::ImMoon_Click() { openPage(homePage()); }
-void Fs4x3::CDsum_Click() { openPage(summaryPage()); }
-
-void Fs4x3::Command1_Click()
-{
-    hide();
+    QWidget* window = stage_.view.window();
+    window->hide();
     if (!farewell_) {
-        farewell_ = new FarewellWindow([this] { openPage(homePage()); }, [this] { endProgram_(); }, this);
+        farewell_ = new FarewellWindow([this] { stage_.desktop.openPage(homePage()); }, [this] { endProgram_(); },
+                                       window);
     }
     farewell_->show();
     farewell_->raise();
-}
-
-FarewellWindow* Fs4x3::farewell() const { return farewell_; }
-
-void Fs4x3::closeEvent(QCloseEvent* e)
-{
-    // Closing from the desktop leads to the farewell window, as "X" does.
-    e->ignore();
-    Command1_Click();
 }
 
 }  // namespace orb

@@ -1,74 +1,40 @@
-// Pause and resume: stops the tick and the score clock and shows the body
-// editor, or hides it and starts both again.
+#include "panel/Pause.h"
+
 #include <cmath>
 
-#include "platform/Fs4x3.h"
 #include "platform/FieldText.h"
+#include "platform/Widgets.h"
 
 namespace orb {
 
-
-bool Fs4x3::paused() const { return !TxTyp->isHidden(); }
-
-void Fs4x3::Command5_Click()
+Pause::Pause(Stage& stage, Settings& settings, BodyEditor& editor)
+    : stage_(stage), settings_(settings), editor_(editor)
 {
-    World& w = *world_;
-    if (Ti->enabled()) {
-        Ti->setEnabled(false);
-        TiK->setEnabled(false);
-        for (int i = 0; i < 5; ++i) {
-            TXTp[i]->show();
-            Label6[i]->show();
-        }
-        TXTOden->show();
-        La0->show();
-        La16->show();
-        TxTyp->show();
+    Command5_ = makeButton("Command5", "Pause");
+    Command5_->hide();  // until a run is started
+    connect(Command5_, &QPushButton::clicked, this, &Pause::Command5_Click);
+    connect(&stage_.run, &RunState::changed, this, [this](RunPhase p) { Command5_->setVisible(p != RunPhase::Idle); });
+}
+
+void Pause::Command5_Click()
+{
+    World& w = stage_.world;
+    Timers& t = stage_.timers;
+    if (stage_.run.running()) {
+        t.Ti().setEnabled(false);
+        t.TiK().setEnabled(false);
+        stage_.run.set(RunPhase::Paused);
         // The selector reaches the bodies of the run, 0..|count| (Go counts a
-        // negative text by its absolute value); a maximum below 0 would drag
-        // the minimum with it.
-        const int count = roundClamp(std::fabs(val(str(TXn->text()))), 0, kMaxBody);
-        Qui->setMaximum(count);
-        Qui->setValue(1);
-        Qui->setValue(roundClamp(val(str(TXTOden->text())), Qui->minimum(), Qui->maximum()));
-        if (auto n = toInt16(val(str(TXTOden->text()))); n && *n >= 0 && *n <= kMaxBody) Ocean(*n);
-        TiF->setEnabled(true);
-        Asgard();
-        Qui->show();
-        Frame2->show();
-        Opadd[0]->setChecked(true);
-        Hsp[0]->setMaximum(roundClamp(fieldWidth(), 0, 1 << 30));
-        Hsp[1]->setMaximum(roundClamp(fieldHeight(), 0, 1 << 30));
-        Chon->show();
+        // negative text by its absolute value).
+        editor_.open(roundClamp(std::fabs(lenient(settings_.text(Setting::Planets))), 0, kMaxBody));
         w.KlinK();
-        LaChirp[0]->setText("Hit tab to effect changes for typed amounts");
-    } else {
+        stage_.chirp.say("Hit tab to effect changes for typed amounts");
+    } else if (stage_.run.paused()) {
         w.KlinK();
-        Chon->hide();
-        La0->hide();
-        for (int i = 0; i < 5; ++i) {
-            TXTp[i]->hide();
-            Label6[i]->hide();
-        }
-        TXTOden->hide();
-        La16->hide();
-        TxTyp->hide();
-        Ti->setEnabled(true);
-        TiK->setEnabled(true);
-        Shark->hide();
-        TiF->setEnabled(false);
-        Qui->hide();
-        Frame2->hide();
-        for (int i = 0; i < 4; ++i) {
-            TXTp[i]->hide();
-            Hsp[i]->hide();
-        }
-        // Neither mode stays selected; clearing an option runs no handler.
-        for (auto* o : Opadd) {
-            o->setAutoExclusive(false);
-            o->setChecked(false);
-            o->setAutoExclusive(true);
-        }
+        editor_.close();
+        stage_.run.set(RunPhase::Running);
+        t.Ti().setEnabled(true);
+        t.TiK().setEnabled(true);
     }
 }
 

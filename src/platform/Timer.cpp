@@ -38,4 +38,20 @@ void Timer::setVirtual(bool v)
     restart();
 }
 
+Timers::Timers(QObject* parent)
+    : ti_(new Timer("Ti", 15, false, parent)),
+      tiK_(new Timer("TiK", 30, false, parent)),
+      tiF_(new Timer("TiF", 500, false, parent)),
+      tiball_(new Timer("Tiball", 5000, false, parent)),
+      tr_(new Timer("Tr", 15, true, parent))
+{
+}
+
+Timer* Timers::find(const QString& name) const
+{
+    for (Timer* t : all())
+        if (t->objectName() == name) return t;
+    return nullptr;
+}
+
 }  // namespace orb

@@ -35,4 +35,21 @@ private:
     unsigned generation_ = 0;
 };
 
+// The window's timers: the tick, the score clock, the editor's blink, the
+// automatic clear and the seed ticker.
+class Timers {
+public:
+    explicit Timers(QObject* parent);
+    Timer& Ti() { return *ti_; }
+    Timer& TiK() { return *tiK_; }
+    Timer& TiF() { return *tiF_; }
+    Timer& Tiball() { return *tiball_; }
+    Timer& Tr() { return *tr_; }
+    QList<Timer*> all() const { return {ti_, tiK_, tiF_, tiball_, tr_}; }
+    Timer* find(const QString& name) const;
+
+private:
+    Timer *ti_, *tiK_, *tiF_, *tiball_, *tr_;
+};
+
 }  // namespace orb

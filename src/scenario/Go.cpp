@@ -1,18 +1,56 @@
-// Starting a run: Go, "Auto C" and the automatic clear.
+#include "scenario/Go.h"
+
+#include <QHBoxLayout>
 #include <cmath>
 
-#include "platform/Fs4x3.h"
 #include "platform/FieldText.h"
+#include "platform/Widgets.h"
 
 namespace orb {
+namespace {
 
-
-void Fs4x3::Command2_Click()
+// The clear timer's interval for a "Clear Screen Time" text; nothing when it
+// would give no valid interval.
+std::optional<int> clearInterval(const QString& text)
 {
-    World& w = *world_;
-    CHr->show();
-    TXref->show();
-    ImMoon->hide();
+    const auto ms = toInt32(lenient(text) * 1000);
+    if (!ms || *ms <= 0) return std::nullopt;
+    return *ms;
+}
+
+}  // namespace
+
+RunStart::RunStart(Stage& stage, Settings& settings, ScoreBoard& score, Links& links)
+    : stage_(stage), settings_(settings), score_(score), links_(links)
+{
+    Command2_ = makeButton("Command2", "Go");
+    Command4_ = makeButton("Command4", "Clear", "Clear Screen");
+    autoBox_ = new QWidget;
+    auto* h = new QHBoxLayout(autoBox_);
+    h->setContentsMargins(0, 0, 0, 0);
+    CHr_ = makeCheck("CHr", "Auto C", "Auto Clear Screen");
+    TXref_ = makeField("TXref", "5", "Clear Screen Time", 5, 44);
+    h->addWidget(CHr_);
+    h->addWidget(TXref_);
+
+    connect(Command2_, &QPushButton::clicked, this, &RunStart::Command2_Click);
+    connect(Command4_, &QPushButton::clicked, this, &RunStart::Command4_Click);
+    connect(CHr_, &QCheckBox::toggled, this, &RunStart::CHr_Click);
+    connect(TXref_, &Field::left, this, &RunStart::TXref_LostFocus);
+    connect(&stage_.timers.Tiball(), &Timer::timeout, this, &RunStart::Tiball_Timer);
+
+    for (QWidget* w : {static_cast<QWidget*>(Command2_), static_cast<QWidget*>(Command4_), static_cast<QWidget*>(CHr_),
+                       static_cast<QWidget*>(TXref_)})
+        w->hide();
+}
+
+void RunStart::Command2_Click()
+{
+    World& w = stage_.world;
+    Timers& t = stage_.timers;
+    CHr_->show();
+    TXref_->show();
+    links_.hideStartPicture();
 
     // The binary pair: red and amber.
     w.colRed[1] = 255;
@@ -25,66 +63,69 @@ void Fs4x3::Command2_Click()
     // Planets run from blue (low numbers) to green (high numbers). The planet
     // count field keeps a whole number in 3..999; should it hold anything else,
     // the colouring stops at the slots the table has.
+    const QString count = settings_.text(Setting::Planets);
     int n = 0;
-    if (auto v = strictInt16(str(TXn->text()))) n = std::min<int>(*v, kMaxBody);
-    else n = roundClamp(val(str(TXn->text())), 0, kMaxBody);
+    if (auto v = strictInt16(str(count))) n = std::min<int>(*v, kMaxBody);
+    else n = roundClamp(lenient(count), 0, kMaxBody);
     for (int k = 3; k <= n; ++k) {
-        const double count = val(str(TXn->text()));
-        const auto d = toInt16(k / count * 255);
+        const auto d = toInt16(k / lenient(settings_.text(Setting::Planets)) * 255);
         if (!d) continue;
         w.colGreen[k] = *d;
         w.colBlue[k] = static_cast<float>(255 - *d);
-        w.colRed[k] = static_cast<float>(std::floor(rng_->rnd() * 150.0) + 50);
+        w.colRed[k] = static_cast<float>(std::floor(stage_.rng.rnd() * 150.0) + 50);
     }
 
-    Command4->show();
-    CHran->hide();
-    for (auto* f : TXw) f->setEnabled(false);
-    Command2->hide();
-    Command5->show();
+    Command4_->show();
+    settings_.lockFactors();
+    Command2_->hide();
 
-    w.startClock = readClock();
-    // A new run starts its score clock from zero, with no event stamped yet.
-    w.runSeconds = 0;
-    w.clockOffset = 0;
-    lastClockBase_ = 0;
-    clockDays_ = 0;
-    TiK->setEnabled(true);
+    score_.startRun();
+    t.TiK().setEnabled(true);
 
     // Settings from the panel; a value that does not fit keeps the last one.
-    if (auto v = toInt16(val(str(Text7->text())))) w.taggedBody = *v;
-    if (auto v = toInt16(val(str(Text5->text())))) w.coreRadius = *v;
-    if (auto v = toInt16(std::fabs(val(str(TXn->text()))))) w.bodyCount = std::min<std::int16_t>(*v, kMaxBody);
-    if (auto v = toInt16(val(str(Text1->text())))) w.planetRadius = *v;
+    if (auto v = toInt16(lenient(settings_.text(Setting::Tag)))) w.taggedBody = *v;
+    if (auto v = toInt16(lenient(settings_.text(Setting::Core)))) w.coreRadius = *v;
+    if (auto v = toInt16(std::fabs(lenient(count)))) w.bodyCount = std::min<std::int16_t>(*v, kMaxBody);
+    if (auto v = toInt16(lenient(settings_.text(Setting::Radius)))) w.planetRadius = *v;
 
     // A tick interval of 0 or less would stop the timer: the last valid one stays.
-    if (auto ms = toInt32(val(str(TXt->text()))); ms && *ms > 0) Ti->setInterval(*ms);
+    if (auto ms = toInt32(lenient(settings_.text(Setting::TickMs))); ms && *ms > 0) t.Ti().setInterval(*ms);
     w.scoreFactor = (w.bodyCount + 1.0) * (w.bodyCount + 1.0) / 100.0;
-    Ti->setEnabled(true);
+    t.Ti().setEnabled(true);
+    stage_.run.set(RunPhase::Running);
 
-    if (CHr->isChecked()) {
-        if (auto ms = toInt32(val(str(TXref->text())) * 1000); ms && *ms > 0) Tiball->setInterval(*ms);
-        Tiball->setEnabled(true);
+    if (CHr_->isChecked()) {
+        if (auto ms = clearInterval(TXref_->text())) t.Tiball().setInterval(*ms);
+        t.Tiball().setEnabled(true);
     }
 }
 
-void Fs4x3::CHr_Click()
+void RunStart::Command4_Click() { stage_.canvas.cls(); }
+
+void RunStart::CHr_Click()
 {
-    if (CHr->isChecked()) {
-        TXref->show();
-        Tiball->setEnabled(false);
-        if (auto ms = toInt32(val(str(TXref->text())) * 1000); ms && *ms > 0) Tiball->setInterval(*ms);
-        Tiball->setEnabled(true);
+    Timer& tiball = stage_.timers.Tiball();
+    if (CHr_->isChecked()) {
+        TXref_->show();
+        tiball.setEnabled(false);
+        if (auto ms = clearInterval(TXref_->text())) tiball.setInterval(*ms);
+        tiball.setEnabled(true);
     } else {
-        TXref->hide();
-        Tiball->setEnabled(false);
+        TXref_->hide();
+        tiball.setEnabled(false);
     }
 }
 
-void Fs4x3::Tiball_Timer()
+void RunStart::Tiball_Timer()
 {
     // While paused the picture stays, so edits can be seen against the trails.
-    if (TXTOden->isHidden()) canvas_.cls();
+    if (!stage_.run.paused()) stage_.canvas.cls();
+}
+
+void RunStart::TXref_LostFocus()
+{
+    const int s = roundClamp(lenient(TXref_), 1, 3600);
+    if (TXref_->text() != QString::number(s)) TXref_->setText(QString::number(s));
 }
 
 }  // namespace orb

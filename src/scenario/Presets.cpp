@@ -1,127 +1,171 @@
-// The five galaxy presets and the seed ticker.
-#include "platform/Fs4x3.h"
+#include "scenario/Presets.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
 #include "platform/FieldText.h"
+#include "platform/Widgets.h"
+#include "scenario/PresetTable.h"
 
 namespace orb {
 
-
-void Fs4x3::CDp_Click(int index)
+Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
+    : stage_(stage), settings_(settings), pause_(pause), go_(go)
 {
-    if (index < 0 || index > 4) return;
-    World& w = *world_;
-    Tr->setEnabled(false);
-    Frame1->show();
-    rng_->reseed(val(str(TXran->text())));
-    if (!TxTyp->isHidden()) Command5->click();  // resume a paused run first
+    presets_ = makeGroup("FramePresets", "Preset Parameters");
+    auto* pg = new QGridLayout(presets_);
+    pg->setContentsMargins(6, 4, 6, 6);
+    pg->setSpacing(4);
+    for (int i = 0; i < kPresets; ++i) {
+        CDp_[i] = makeButton(QString("CDp(%1)").arg(i), QString::fromStdString(presetTable()[i].caption));
+        pg->addWidget(CDp_[i], i / 2, i % 2);
+        connect(CDp_[i], &QPushButton::clicked, this, [this, i] { CDp_Click(i); });
+    }
+    TXran_ = makeField("TXran", "33333", "Randomizer Seed", 6, 60);
+    CHran_ = makeCheck("CHran", "Random", "Freeze Seed for Predetermined Planetary Data");
+    auto* seedRow = new QHBoxLayout;
+    seedRow->addWidget(makeLabel("Seed", "Randomizer Seed"));
+    seedRow->addWidget(TXran_);
+    seedRow->addWidget(CHran_);
+    seedRow->addStretch(1);
+    pg->addLayout(seedRow, 2, 1);
 
-    w.bodyType[1] = 1;
-    w.bodyType[2] = 2;
-    w.nextStar = 3;
-    canvas_.cls();
+    stars_ = new QWidget;
+    auto* col = new QVBoxLayout(stars_);
+    col->setContentsMargins(0, 0, 0, 0);
+    col->setSpacing(5);
 
-    w.posY[1] = w.posY[2] = 5760;
-    w.posX[1] = 6912;
-    w.posX[2] = 8448;
-    w.posX[0] = (w.posX[2] + w.posX[1]) / 2;
-    w.posY[0] = 5760;
+    Frame1_ = makeGroup("Frame1", "Galaxy");
+    auto* g1 = new QHBoxLayout(Frame1_);
+    g1->setContentsMargins(6, 2, 6, 4);
+    LaStar_ = makeValue("LaStar");
+    LaStar_->setMinimumWidth(40);
+    g1->addWidget(makeLabel("Stars Live"));
+    g1->addWidget(LaStar_);
+    g1->addStretch(1);
+    col->addWidget(Frame1_);
 
-    TXg[1]->setText("100");
-    TXg[0]->setText("100");
-    w.gravity[1] = val(str(TXg[1]->text()));
-    w.gravity[2] = val(str(TXg[0]->text()));
-    TXref->setText("10");
-
-    auto autoC = [&](bool first, bool then) {
-        CHr->setChecked(first);
-        CHr->setChecked(then);
+    auto starField = [&](const char* name, const char* text, const char* tip) {
+        Field* f = makeField(name, text, tip);
+        starFields_.insert(name, f);
+        return f;
     };
-    switch (index) {
-    case 0:
-        LaChirp[0]->setText(QString("In this model the binary pair lose mass as they emit stars. ") +
-                            "Stars emitted earlier (outermost) have more velocity as they are accelerated by a "
-                            "greater gravitational force. ");
-        SSSlow->setText("30");
-        TXn->setText("300");
-        TXstarmass->setText(numQ(0.1));
-        SSStar->setText(numQ(0.03));
-        autoC(false, true);
-        break;
-    case 1:
-        LaChirp[0]->setText(QString("This variation emits heavier stars. ") +
-                            "Notice how the binary pair separate as their masses decrease with each emitted star. " +
-                            "Click pause to examine (or alter) the mass of the bodies.");
-        TXn->setText("150");
-        SSSlow->setText("10");
-        TXstarmass->setText(numQ(0.5));
-        SSStar->setText(numQ(0.03));
-        autoC(true, false);
-        break;
-    case 2:
-        LaChirp[0]->setText(QString("Here the momentum of each star starts the same. The binary pair start ") +
-                            "out in a uniform (circular) orbit.");
-        SSStar->setText("0");
-        TXn->setText("250");
-        TXMYstar->setText("18");
-        TXref->setText("4");
-        autoC(false, true);
-        Text1->setText("5");
-        Text5->setText("5");
-        break;
-    case 3:
-        LaChirp[0]->setText("If you want to alter the variables select this option to start the galaxy. ");
-        Frame9->show();
-        Frame4->show();
-        break;
-    case 4:
-        LaChirp[0]->setText(QString("Irregular starting momentum of the binary pair gives them a non-circular ") +
-                            "orbital structure. This causes the stars' momentum to vary which in turn " +
-                            "causes the rotation curves to oscillate.");
-        TXMYstar->setText("20");
-        TXn->setText("600");
-        TXstarmass->setText(numQ(0.2));
-        SSStar->setText("0");
-        TXref->setText("4");
-        SSSlow->setText("4");
-        autoC(false, true);
-        Text1->setText("5");
-        Text5->setText("5");
-        Frame9->show();
-        break;
-    }
+    Frame9_ = new ClickFrame("Frame9", "Alter these randomly");
+    Frame9_->setToolTip("Click to show the star parameters");
+    auto* g9 = new QGridLayout(Frame9_);
+    g9->setContentsMargins(6, 4, 6, 6);
+    Field* SSSpos = starField("SSSpos", "0", "Randomness for starting star positions. Set to zero for uniform results.");
+    Field* SSStar = starField("SSStar", "0",
+                              "Variation for starting star momentum. Set to zero for uniform starting star momentum.");
+    g9->addWidget(makeLabel("Position", SSSpos->toolTip()), 0, 0);
+    g9->addWidget(SSSpos, 0, 1);
+    g9->addWidget(makeLabel("Momentum", SSStar->toolTip()), 0, 2);
+    g9->addWidget(SSStar, 0, 3);
+    col->addWidget(Frame9_);
 
-    // Every other slot waits, out of play, as a star of the preset's mass.
-    const double starMass = val(str(TXstarmass->text()));
-    for (int i = 3; i <= kMaxBody; ++i) {
-        w.outOfPlay[i] = 1;
-        w.gravity[i] = starMass;
-    }
-    const double v = val(str(TXMYstar->text()));
-    w.momY[1] = v;
-    w.momY[2] = -v;
-    w.momX[1] = 0;
-    w.momX[2] = 0;
-    Command2->click();
+    Frame4_ = makeGroup("Frame4", "Star Parameters");
+    auto* g4 = new QGridLayout(Frame4_);
+    g4->setContentsMargins(6, 4, 6, 6);
+    Field* TXMYstar = starField("TXMYstar", "18", "Momentum of Binary Pair. 18 = circular orbits.");
+    Field* SSSlow = starField("SSSlow", "2", "Speed for new star generation. 0 is quickest.");
+    Field* TXstarmass = starField("TXstarmass", "0.1", "Mass of star in proportion to white hole = 100");
+    Field* SSSmo =
+        starField("SSSmo", ".42", "Constant divisor for momentum of new stars. Zero is fastest, 1 is slower.");
+    g4->addWidget(makeLabel("Pair Momentum", TXMYstar->toolTip()), 0, 0);
+    g4->addWidget(TXMYstar, 0, 1);
+    g4->addWidget(makeLabel("Star Speed", SSSlow->toolTip()), 0, 2);
+    g4->addWidget(SSSlow, 0, 3);
+    g4->addWidget(makeLabel("Star Mass", TXstarmass->toolTip()), 1, 0);
+    g4->addWidget(TXstarmass, 1, 1);
+    g4->addWidget(makeLabel("Divisor", SSSmo->toolTip()), 1, 2);
+    g4->addWidget(SSSmo, 1, 3);
+    col->addWidget(Frame4_);
+
+    connect(CHran_, &QCheckBox::toggled, this, &Presets::CHran_Click);
+    connect(TXran_, &Field::left, this, &Presets::TXran_LostFocus);
+    connect(Frame9_, &ClickFrame::clicked, this, &Presets::Frame9_Click);
+    connect(&stage_.timers.Tr(), &Timer::timeout, this, &Presets::Tr_Timer);
+    // Once a run exists the seed is no longer chosen here.
+    connect(&stage_.run, &RunState::changed, this, [this](RunPhase p) {
+        if (p != RunPhase::Idle) CHran_->hide();
+    });
+
+    Frame1_->hide();
+    Frame4_->hide();
 }
 
-void Fs4x3::Tr_Timer()
+StarFields Presets::starTexts() const
+{
+    const char* names[4] = {"SSStar", "SSSpos", "SSSmo", "TXstarmass"};
+    for (int k = 0; k < 4; ++k) starTexts_[k] = str(starFields_.value(names[k])->text());
+    return {starTexts_[0], starTexts_[1], starTexts_[2], starTexts_[3]};
+}
+
+void Presets::showStar(int n) { LaStar_->setText(QString::number(n)); }
+
+void Presets::write(const QString& name, const QString& text)
+{
+    if (Field* f = starFields_.value(name)) f->setText(text);
+    else if (name == "TXref") go_.setClearTimeText(text);
+    else if (name == "TXn") settings_.setText(Setting::Planets, text);
+    else if (name == "Text1") settings_.setText(Setting::Radius, text);
+    else if (name == "Text5") settings_.setText(Setting::Core, text);
+}
+
+void Presets::CDp_Click(int index)
+{
+    if (index < 0 || index >= kPresets) return;
+    World& w = stage_.world;
+    stage_.timers.Tr().setEnabled(false);
+    Frame1_->show();
+    stage_.rng.reseed(lenient(TXran_));
+    if (stage_.run.paused()) pause_.Command5_Click();  // resume a paused run first
+
+    w.nextStar = 3;
+    stage_.canvas.cls();
+    placePair(w);
+    settings_.setText(Setting::PlanetGravity, "100");
+    settings_.setText(Setting::SolGravity, "100");
+    w.gravity[1] = lenient(settings_.text(Setting::PlanetGravity));
+    w.gravity[2] = lenient(settings_.text(Setting::SolGravity));
+    go_.setClearTimeText("10");
+
+    const Preset& preset = presetTable()[index];
+    stage_.chirp.say(QString::fromStdString(preset.explanation));
+    for (const PresetStep& step : preset.steps) {
+        const QString name = QString::fromStdString(step.name);
+        switch (step.kind) {
+        case PresetStep::Write: write(name, QString::fromStdString(step.text)); break;
+        case PresetStep::AutoC: go_.setAutoClear(step.on); break;
+        case PresetStep::Show: (name == "Frame9" ? static_cast<QWidget*>(Frame9_) : Frame4_)->show(); break;
+        }
+    }
+
+    waitingStars(w, lenient(starFields_.value("TXstarmass")));
+    pairMomentum(w, lenient(starFields_.value("TXMYstar")));
+    go_.Command2_Click();
+}
+
+void Presets::Tr_Timer()
 {
     seedCounter_ = static_cast<std::int16_t>(seedCounter_ + 1);
     if (seedCounter_ > 32000) seedCounter_ = -32000;
-    TXran->setText(QString::number(seedCounter_));
+    TXran_->setText(QString::number(seedCounter_));
 }
 
-void Fs4x3::CHran_Click() { Tr->setEnabled(!CHran->isChecked()); }
+void Presets::CHran_Click() { stage_.timers.Tr().setEnabled(!CHran_->isChecked()); }
 
-void Fs4x3::TXran_LostFocus()
+void Presets::TXran_LostFocus()
 {
     // A typed seed is a whole 16-bit number, and typing one freezes it: the
     // ticker would otherwise overwrite it within a few milliseconds.
-    const int seed = roundClamp(val(str(TXran->text())), -32768, 32767);
-    if (TXran->text() != QString::number(seed)) TXran->setText(QString::number(seed));
+    const int seed = roundClamp(lenient(TXran_), -32768, 32767);
+    if (TXran_->text() != QString::number(seed)) TXran_->setText(QString::number(seed));
     seedCounter_ = static_cast<std::int16_t>(std::clamp(seed, -32000, 32000));
-    if (Tr->enabled()) CHran->setChecked(true);
+    if (stage_.timers.Tr().enabled()) CHran_->setChecked(true);
 }
 
-void Fs4x3::Frame9_Click() { Frame4->show(); }
+void Presets::Frame9_Click() { Frame4_->show(); }
 
 }  // namespace orb

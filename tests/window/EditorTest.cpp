@@ -20,12 +20,12 @@ protected:
     {
         WindowTest::SetUp();
         startPreset(2);
-        w().Command5_Click();
-        ASSERT_FALSE(w().TXTOden->isHidden());
+        w().pause().Command5_Click();
+        ASSERT_FALSE(field("TXTOden")->isHidden());
         setBody(5, 1000, 2000, 3, -4, 9);
         world().bodyType[5] = 3;
-        w().Qui->setValue(5);
-        ASSERT_EQ(w().TXTOden->text(), "5");
+        bar("Qui")->setValue(5);
+        ASSERT_EQ(field("TXTOden")->text(), "5");
     }
 
     void setBody(int n, double x, double y, double mx, double my, double g)
@@ -44,25 +44,25 @@ protected:
     std::array<std::string, 5> fields()
     {
         std::array<std::string, 5> t;
-        for (int k = 0; k < 5; ++k) t[k] = w().TXTp[k]->text().toStdString();
+        for (int k = 0; k < 5; ++k) t[k] = field("TXTp", k)->text().toStdString();
         return t;
     }
     void setFields(const std::array<const char*, 5>& t)
     {
-        for (int k = 0; k < 5; ++k) w().TXTp[k]->setText(t[k]);
+        for (int k = 0; k < 5; ++k) field("TXTp", k)->setText(t[k]);
     }
 };
 
 TEST_F(EditorTest, ShowsThePickedBody)
 {
     EXPECT_EQ(fields(), (std::array<std::string, 5>{"1000", "2000", "3", "-4", "9"}));
-    EXPECT_EQ(w().TxTyp->text(), "3");
-    EXPECT_FALSE(w().Chon->isChecked());
+    EXPECT_EQ(field("TxTyp")->text(), "3");
+    EXPECT_FALSE(check("Chon")->isChecked());
     // The marker is centred on the body.
-    EXPECT_FALSE(w().Shark->isHidden());
-    const QPointF centre = w().fieldView()->toWidget(1000, 2000);
-    EXPECT_NEAR(w().Shark->geometry().center().x(), centre.x(), 1.5);
-    EXPECT_NEAR(w().Shark->geometry().center().y(), centre.y(), 1.5);
+    EXPECT_FALSE(marker("Shark")->isHidden());
+    const QPointF centre = w().fieldView().toWidget(1000, 2000);
+    EXPECT_NEAR(marker("Shark")->geometry().center().x(), centre.x(), 1.5);
+    EXPECT_NEAR(marker("Shark")->geometry().center().y(), centre.y(), 1.5);
 }
 
 struct LeaveCase {
@@ -96,7 +96,7 @@ TEST_F(EditorTest, FieldLeaveCorrectsTheFirstFieldOutOfRangeOrAppliesAll)
                      c.typed[4]);
         setBody(5, 1000, 2000, 3, -4, 9);
         setFields(c.typed);
-        w().TXTp[4]->leave();  // the element left does not matter
+        field("TXTp", 4)->leave();  // the element left does not matter
         std::array<std::string, 5> want;
         for (int k = 0; k < 5; ++k) want[k] = c.after[k];
         EXPECT_EQ(fields(), want);
@@ -112,74 +112,74 @@ TEST_F(EditorTest, FieldLeaveCorrectsTheFirstFieldOutOfRangeOrAppliesAll)
 
 TEST_F(EditorTest, ACorrectedFieldIsAppliedOnTheNextLeave)
 {
-    w().TXTp[0]->setText("20000");
-    w().TXTp[0]->leave();
-    EXPECT_EQ(w().TXTp[0]->text(), "15360");
+    field("TXTp", 0)->setText("20000");
+    field("TXTp", 0)->leave();
+    EXPECT_EQ(field("TXTp", 0)->text(), "15360");
     EXPECT_EQ(world().posX[5], 1000);
-    w().TXTp[1]->leave();
+    field("TXTp", 1)->leave();
     EXPECT_EQ(world().posX[5], 15360);
 
-    w().TXTp[2]->setText("300");
-    w().TXTp[2]->leave();
-    EXPECT_EQ(w().TXTp[2]->text(), "200");
+    field("TXTp", 2)->setText("300");
+    field("TXTp", 2)->leave();
+    EXPECT_EQ(field("TXTp", 2)->text(), "200");
     EXPECT_EQ(world().momX[5], 3);
-    w().TXTp[2]->leave();
+    field("TXTp", 2)->leave();
     EXPECT_EQ(world().momX[5], 200);
 }
 
 TEST_F(EditorTest, VisualModeMovesWithTheScrollBarsAndIgnoresTypedAmounts)
 {
-    w().Opadd[1]->setChecked(true);
+    option("Opadd", 1)->setChecked(true);
     for (int k = 0; k < 4; ++k) {
-        EXPECT_FALSE(w().Hsp[k]->isHidden()) << k;
-        EXPECT_TRUE(w().TXTp[k]->isReadOnly()) << k;
+        EXPECT_FALSE(bar("Hsp", k)->isHidden()) << k;
+        EXPECT_TRUE(field("TXTp", k)->isReadOnly()) << k;
     }
-    EXPECT_EQ(w().Hsp[2]->minimum(), -999);
-    EXPECT_EQ(w().Hsp[2]->maximum(), 999);
+    EXPECT_EQ(bar("Hsp", 2)->minimum(), -999);
+    EXPECT_EQ(bar("Hsp", 2)->maximum(), 999);
 
     // Typed amounts (should any reach the field) are never applied.
-    w().TXTp[2]->setText("7");
-    w().TXTp[2]->leave();
+    field("TXTp", 2)->setText("7");
+    field("TXTp", 2)->leave();
     EXPECT_EQ(world().momX[5], 3);
 
     // A bar sets its field and applies all five, beyond the typed limit of 200.
-    w().TXTp[2]->setText("3");
-    w().Hsp[2]->setValue(999);
+    field("TXTp", 2)->setText("3");
+    bar("Hsp", 2)->setValue(999);
     EXPECT_EQ(world().momX[5], 999);
-    EXPECT_EQ(w().TXTp[2]->text(), "999");
-    w().Hsp[0]->setValue(5000);
+    EXPECT_EQ(field("TXTp", 2)->text(), "999");
+    bar("Hsp", 0)->setValue(5000);
     EXPECT_EQ(world().posX[5], 5000);
     EXPECT_EQ(world().momX[5], 999);
-    w().Hsp[3]->setValue(-999);
+    bar("Hsp", 3)->setValue(-999);
     EXPECT_EQ(world().momY[5], -999);
     EXPECT_EQ(world().gravity[5], 9);
 
     // Back to "num": the bars hide and do nothing, the fields are editable again.
-    w().Opadd[0]->setChecked(true);
+    option("Opadd", 0)->setChecked(true);
     for (int k = 0; k < 4; ++k) {
-        EXPECT_TRUE(w().Hsp[k]->isHidden()) << k;
-        EXPECT_FALSE(w().TXTp[k]->isReadOnly()) << k;
-        EXPECT_FALSE(w().TXTp[k]->isHidden()) << k;
+        EXPECT_TRUE(bar("Hsp", k)->isHidden()) << k;
+        EXPECT_FALSE(field("TXTp", k)->isReadOnly()) << k;
+        EXPECT_FALSE(field("TXTp", k)->isHidden()) << k;
     }
-    w().Hsp[1]->setValue(300);
+    bar("Hsp", 1)->setValue(300);
     EXPECT_EQ(world().posY[5], 2000);
 }
 
 TEST_F(EditorTest, ShowingABodyRangesItsValuesInTheTable)
 {
     setBody(5, 40000, -40000, 1500, -2000, 1);
-    w().La_Click(0);
+    w().editor().La_Click(0);
     EXPECT_EQ(body(5), (std::array<double, 5>{32768, -32768, 999, -999, 1}));
     EXPECT_EQ(fields(), (std::array<std::string, 5>{"32768", "-32768", "999", "-999", "1"}));
 
     setBody(5, std::nan(""), 10, std::nan(""), 10, 1);
-    w().La_Click(0);
+    w().editor().La_Click(0);
     EXPECT_EQ(world().posX[5], -32768);
     EXPECT_EQ(world().momX[5], -999);
 
     // A body within the limits is left as it is.
     setBody(5, 32768, -32768, 999, -999, 1);
-    w().La_Click(0);
+    w().editor().La_Click(0);
     EXPECT_EQ(body(5), (std::array<double, 5>{32768, -32768, 999, -999, 1}));
 }
 
@@ -187,33 +187,33 @@ TEST_F(EditorTest, TheSelectorPicksTheBody)
 {
     setBody(7, 11, 22, 1, 2, 3);
     world().bodyType[7] = 2;
-    w().Qui->setValue(7);
-    EXPECT_EQ(w().TXTOden->text(), "7");
-    EXPECT_EQ(w().TxTyp->text(), "2");
+    bar("Qui")->setValue(7);
+    EXPECT_EQ(field("TXTOden")->text(), "7");
+    EXPECT_EQ(field("TxTyp")->text(), "2");
     EXPECT_EQ(fields(), (std::array<std::string, 5>{"11", "22", "1", "2", "3"}));
 }
 
 TEST_F(EditorTest, PlanetOffSwitchesTheBodyInAndOutOfPlay)
 {
     world().outOfPlay[6] = 1;
-    w().Qui->setValue(6);
-    EXPECT_TRUE(w().Chon->isChecked());
-    EXPECT_EQ(w().Chon->text(), "Planet OFF");
-    EXPECT_EQ(textColor(w().Chon), QColor(191, 96, 0));
+    bar("Qui")->setValue(6);
+    EXPECT_TRUE(check("Chon")->isChecked());
+    EXPECT_EQ(check("Chon")->text(), "Planet OFF");
+    EXPECT_EQ(textColor(check("Chon")), QColor(191, 96, 0));
 
-    w().Chon->setChecked(false);
+    check("Chon")->setChecked(false);
     EXPECT_EQ(world().outOfPlay[6], 0);
-    EXPECT_EQ(w().Chon->text(), "Planet ON");
-    EXPECT_EQ(textColor(w().Chon), QColor(128, 255, 191));
+    EXPECT_EQ(check("Chon")->text(), "Planet ON");
+    EXPECT_EQ(textColor(check("Chon")), QColor(128, 255, 191));
 
-    w().Chon->setChecked(true);
+    check("Chon")->setChecked(true);
     EXPECT_EQ(world().outOfPlay[6], 1);
-    EXPECT_EQ(w().Chon->text(), "Planet OFF");
+    EXPECT_EQ(check("Chon")->text(), "Planet OFF");
 
     // Showing a body in play clears the switch.
-    w().Qui->setValue(5);
-    EXPECT_FALSE(w().Chon->isChecked());
-    EXPECT_EQ(w().Chon->text(), "Planet ON");
+    bar("Qui")->setValue(5);
+    EXPECT_FALSE(check("Chon")->isChecked());
+    EXPECT_EQ(check("Chon")->text(), "Planet ON");
     EXPECT_EQ(world().outOfPlay[6], 1);
 }
 
@@ -230,37 +230,37 @@ TEST_F(EditorTest, TheMarkerBlinksInTheColourOfTheBodyType)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
         world().bodyType[5] = c.type;
-        w().La_Click(0);
-        if (w().Shark->borderColor() != back) w().TiF_Timer();
-        ASSERT_EQ(w().Shark->borderColor(), back);
-        w().TiF_Timer();
-        EXPECT_EQ(w().Shark->borderColor(), c.colour);
-        EXPECT_EQ(w().Shark->fillColor(), QColor(Qt::black));
-        EXPECT_EQ(textColor(w().TxTyp), c.colour);
-        w().TiF_Timer();
-        EXPECT_EQ(w().Shark->borderColor(), back);
-        EXPECT_EQ(w().Shark->fillColor(), grey);
-        EXPECT_EQ(textColor(w().TxTyp), c.colour) << "the type keeps its colour between blinks";
+        w().editor().La_Click(0);
+        if (marker("Shark")->borderColor() != back) w().editor().TiF_Timer();
+        ASSERT_EQ(marker("Shark")->borderColor(), back);
+        w().editor().TiF_Timer();
+        EXPECT_EQ(marker("Shark")->borderColor(), c.colour);
+        EXPECT_EQ(marker("Shark")->fillColor(), QColor(Qt::black));
+        EXPECT_EQ(textColor(field("TxTyp")), c.colour);
+        w().editor().TiF_Timer();
+        EXPECT_EQ(marker("Shark")->borderColor(), back);
+        EXPECT_EQ(marker("Shark")->fillColor(), grey);
+        EXPECT_EQ(textColor(field("TxTyp")), c.colour) << "the type keeps its colour between blinks";
     }
 
     // Any other type leaves the border as it is.
     world().bodyType[5] = 7;
-    w().La_Click(0);
-    if (w().Shark->borderColor() != back) w().TiF_Timer();
-    w().TiF_Timer();
-    EXPECT_EQ(w().Shark->borderColor(), back);
-    EXPECT_EQ(w().Shark->fillColor(), QColor(Qt::black));
+    w().editor().La_Click(0);
+    if (marker("Shark")->borderColor() != back) w().editor().TiF_Timer();
+    w().editor().TiF_Timer();
+    EXPECT_EQ(marker("Shark")->borderColor(), back);
+    EXPECT_EQ(marker("Shark")->fillColor(), QColor(Qt::black));
 }
 
 TEST_F(EditorTest, CoreAndRadiusLabelsCopyTheTextsOnly)
 {
     const auto core = world().coreRadius, radius = world().planetRadius;
-    w().Text1->setText("7");
-    w().La2->click();
-    EXPECT_EQ(w().Text5->text(), "7");
-    w().Text5->setText("3");
-    w().La3->click();
-    EXPECT_EQ(w().Text1->text(), "3");
+    field("Text1")->setText("7");
+    clickLabel("La(2)")->click();
+    EXPECT_EQ(field("Text5")->text(), "7");
+    field("Text5")->setText("3");
+    clickLabel("La(3)")->click();
+    EXPECT_EQ(field("Text1")->text(), "3");
     EXPECT_EQ(world().coreRadius, core);
     EXPECT_EQ(world().planetRadius, radius);
 }
@@ -273,29 +273,29 @@ TEST_F(EditorTest, TextThatIsNotANumberRefusesTheEdit)
     };
     for (const auto& [text, k] : badFields) {
         SCOPED_TRACE(text);
-        w().La_Click(0);
-        w().TXTp[k]->setText(text);
-        w().TXTp[k]->leave();
+        w().editor().La_Click(0);
+        field("TXTp", k)->setText(text);
+        field("TXTp", k)->leave();
         EXPECT_TRUE(sameLines(sceneText(world()), before));
     }
 
     // A body number that is not a whole number 0..999 refuses the edit and the switch.
     for (const char* number : {"abc", "-1", "1.5", "0.5"}) {
         SCOPED_TRACE(number);
-        w().TXTOden->setText(number);
+        field("TXTOden")->setText(number);
         setFields({"100", "200", "3", "4", "9"});
-        w().TXTp[0]->leave();
-        w().Chon->setChecked(!w().Chon->isChecked());
+        field("TXTp", 0)->leave();
+        check("Chon")->setChecked(!check("Chon")->isChecked());
         EXPECT_TRUE(sameLines(sceneText(world()), before));
     }
 }
 
 TEST_F(EditorTest, LastSlotIsUsable)
 {
-    w().TXTOden->setText("999");
-    w().La_Click(0);
+    field("TXTOden")->setText("999");
+    w().editor().La_Click(0);
     setFields({"10", "20", "1", "2", "3"});
-    w().TXTp[0]->leave();
+    field("TXTp", 0)->leave();
     EXPECT_EQ(body(999), (std::array<double, 5>{10, 20, 1, 2, 3}));
 }
 

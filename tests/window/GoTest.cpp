@@ -10,8 +10,8 @@ TEST_F(GoTest, ColoursThePairAndThePlanetsFromBlueToGreen)
 {
     ScriptedRandom rnd({0.0f, 0.99999f}, 0.5f);
     open(recordPath(), &rnd);
-    w().TXn->setText("150");
-    w().Command2_Click();
+    field("TXn")->setText("150");
+    w().go().Command2_Click();
     const World& s = world();
 
     EXPECT_EQ((std::array{s.colRed[1], s.colGreen[1], s.colBlue[1]}), (std::array{255.f, 0.f, 0.f}));
@@ -30,8 +30,8 @@ TEST_F(GoTest, ColoursThePairAndThePlanetsFromBlueToGreen)
 
 TEST_F(GoTest, PlanetRedsStayWithin50To199WithTheRealGenerator)
 {
-    w().TXn->setText("999");
-    w().Command2_Click();
+    field("TXn")->setText("999");
+    w().go().Command2_Click();
     for (int k = 3; k <= 999; ++k) {
         const float r = world().colRed[k];
         ASSERT_TRUE(r >= 50 && r <= 199 && r == std::floor(r)) << "body " << k << " red " << r;
@@ -43,8 +43,8 @@ TEST_F(GoTest, NegativeCountColoursNothingButCountsItsAbsoluteValue)
 {
     ScriptedRandom rnd;
     open(recordPath(), &rnd);
-    w().TXn->setText("-150");
-    w().Command2_Click();
+    field("TXn")->setText("-150");
+    w().go().Command2_Click();
     EXPECT_EQ(world().bodyCount, 150);
     EXPECT_EQ(rnd.drawn, 0);
     EXPECT_EQ(world().colGreen[3], 0);
@@ -54,11 +54,11 @@ TEST_F(GoTest, NegativeCountColoursNothingButCountsItsAbsoluteValue)
 
 TEST_F(GoTest, ReadsTheSettingsIntoTheWorld)
 {
-    w().Text7->setText("7");
-    w().Text5->setText("2.5");  // halves to even
-    w().Text1->setText("4.5");
-    w().TXn->setText("40");
-    w().Command2_Click();
+    field("Text7")->setText("7");
+    field("Text5")->setText("2.5");  // halves to even
+    field("Text1")->setText("4.5");
+    field("TXn")->setText("40");
+    w().go().Command2_Click();
     EXPECT_EQ(world().taggedBody, 7);
     EXPECT_EQ(world().coreRadius, 2);
     EXPECT_EQ(world().planetRadius, 4);
@@ -73,7 +73,7 @@ TEST_F(GoTest, ReadsTheSettingsIntoTheWorld)
 TEST_F(GoTest, StampsTheStartTimeOfDay)
 {
     clock.set(((9 * 60 + 41) * 60 + 7) * kSecond + 999);
-    w().Command2_Click();
+    w().go().Command2_Click();
     EXPECT_EQ(world().clockText, "09:41:07");
     EXPECT_EQ(world().startClock.hour, 9);
     EXPECT_EQ(world().startClock.minute, 41);
@@ -82,100 +82,100 @@ TEST_F(GoTest, StampsTheStartTimeOfDay)
 
 TEST_F(GoTest, RearrangesThePanelForARun)
 {
-    ASSERT_TRUE(w().Command5->isHidden());
-    ASSERT_TRUE(w().Command4->isHidden());
-    ASSERT_FALSE(w().ImMoon->isHidden());
-    w().Command2_Click();
-    EXPECT_FALSE(w().Command5->isHidden()) << "Pause";
-    EXPECT_TRUE(w().Command2->isHidden()) << "Go";
-    EXPECT_FALSE(w().Command4->isHidden()) << "Clear";
-    EXPECT_FALSE(w().CHr->isHidden()) << "Auto C";
-    EXPECT_FALSE(w().TXref->isHidden());
-    EXPECT_TRUE(w().CHran->isHidden()) << "Random";
-    EXPECT_TRUE(w().ImMoon->isHidden());
-    for (auto* f : w().TXw) EXPECT_FALSE(f->isEnabled()) << f->objectName().toStdString();
+    ASSERT_TRUE(button("Command5")->isHidden());
+    ASSERT_TRUE(button("Command4")->isHidden());
+    ASSERT_FALSE(clickLabel("ImMoon")->isHidden());
+    w().go().Command2_Click();
+    EXPECT_FALSE(button("Command5")->isHidden()) << "Pause";
+    EXPECT_TRUE(button("Command2")->isHidden()) << "Go";
+    EXPECT_FALSE(button("Command4")->isHidden()) << "Clear";
+    EXPECT_FALSE(check("CHr")->isHidden()) << "Auto C";
+    EXPECT_FALSE(field("TXref")->isHidden());
+    EXPECT_TRUE(check("CHran")->isHidden()) << "Random";
+    EXPECT_TRUE(clickLabel("ImMoon")->isHidden());
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(field("TXw", i)->isEnabled()) << i;
 }
 
 TEST_F(GoTest, StartsTheTickAndTheScoreClock)
 {
-    w().TXt->setText("20");
-    w().Command2_Click();
-    EXPECT_TRUE(w().Ti->enabled());
-    EXPECT_EQ(w().Ti->interval(), 20);
-    EXPECT_TRUE(w().TiK->enabled());
-    EXPECT_FALSE(w().Tiball->enabled()) << "Auto C is unchecked";
+    field("TXt")->setText("20");
+    w().go().Command2_Click();
+    EXPECT_TRUE(timer("Ti")->enabled());
+    EXPECT_EQ(timer("Ti")->interval(), 20);
+    EXPECT_TRUE(timer("TiK")->enabled());
+    EXPECT_FALSE(timer("Tiball")->enabled()) << "Auto C is unchecked";
 }
 
 TEST_F(GoTest, AnIntervalOfZeroOrLessKeepsTheLastOne)
 {
-    w().CHr->setChecked(true);
-    w().TXt->setText("20");
-    w().TXref->setText("3");
-    w().Command2_Click();
-    ASSERT_EQ(w().Ti->interval(), 20);
-    ASSERT_EQ(w().Tiball->interval(), 3000);
+    check("CHr")->setChecked(true);
+    field("TXt")->setText("20");
+    field("TXref")->setText("3");
+    w().go().Command2_Click();
+    ASSERT_EQ(timer("Ti")->interval(), 20);
+    ASSERT_EQ(timer("Tiball")->interval(), 3000);
     for (const char* bad : {"0", "-5", "abc"}) {
-        w().TXt->setText(bad);
-        w().TXref->setText(bad);
-        w().Command2_Click();
-        EXPECT_EQ(w().Ti->interval(), 20) << bad;
-        EXPECT_EQ(w().Tiball->interval(), 3000) << bad;
-        EXPECT_TRUE(w().Ti->enabled()) << bad;
-        EXPECT_TRUE(w().Tiball->enabled()) << bad;
+        field("TXt")->setText(bad);
+        field("TXref")->setText(bad);
+        w().go().Command2_Click();
+        EXPECT_EQ(timer("Ti")->interval(), 20) << bad;
+        EXPECT_EQ(timer("Tiball")->interval(), 3000) << bad;
+        EXPECT_TRUE(timer("Ti")->enabled()) << bad;
+        EXPECT_TRUE(timer("Tiball")->enabled()) << bad;
     }
 }
 
 TEST_F(GoTest, AutoCheckedAtGoStartsTheClearTimer)
 {
-    w().CHr->setChecked(true);
-    w().TXref->setText("7");
-    w().Command2_Click();
-    EXPECT_TRUE(w().Tiball->enabled());
-    EXPECT_EQ(w().Tiball->interval(), 7000);
+    check("CHr")->setChecked(true);
+    field("TXref")->setText("7");
+    w().go().Command2_Click();
+    EXPECT_TRUE(timer("Tiball")->enabled());
+    EXPECT_EQ(timer("Tiball")->interval(), 7000);
 }
 
 TEST_F(GoTest, ANewRunStartsItsScoreClockFromZero)
 {
-    w().Command2_Click();
+    w().go().Command2_Click();
     clock.advance(50 * kSecond);
-    w().TiK_Timer();
+    w().score().TiK_Timer();
     world().KlinK();
     clock.advance(5 * kSecond);
-    w().TiK_Timer();
+    w().score().TiK_Timer();
     ASSERT_EQ(world().runSeconds, 55);
     ASSERT_EQ(world().clockOffset, 50);
-    w().Command2_Click();
+    w().go().Command2_Click();
     EXPECT_EQ(world().runSeconds, 0);
     EXPECT_EQ(world().clockOffset, 0);
     clock.advance(3 * kSecond);
-    w().TiK_Timer();
+    w().score().TiK_Timer();
     EXPECT_EQ(world().runSeconds, 3);
     EXPECT_EQ(world().elapsedSeconds, 3);
 }
 
 TEST_F(GoTest, AutoCHandlerShowsTheTimeFieldAndRestartsTheClearTimer)
 {
-    w().TXref->setText("6");
-    w().CHr->setChecked(true);
-    EXPECT_FALSE(w().TXref->isHidden());
-    EXPECT_TRUE(w().Tiball->enabled());
-    EXPECT_EQ(w().Tiball->interval(), 6000);
+    field("TXref")->setText("6");
+    check("CHr")->setChecked(true);
+    EXPECT_FALSE(field("TXref")->isHidden());
+    EXPECT_TRUE(timer("Tiball")->enabled());
+    EXPECT_EQ(timer("Tiball")->interval(), 6000);
 
     // Checking again restarts the count with the new interval.
-    w().CHr->setChecked(false);
-    EXPECT_TRUE(w().TXref->isHidden());
-    EXPECT_FALSE(w().Tiball->enabled());
-    w().TXref->setText("2");
-    w().CHr->setChecked(true);
-    EXPECT_EQ(w().Tiball->interval(), 2000);
-    EXPECT_TRUE(w().Tiball->enabled());
+    check("CHr")->setChecked(false);
+    EXPECT_TRUE(field("TXref")->isHidden());
+    EXPECT_FALSE(timer("Tiball")->enabled());
+    field("TXref")->setText("2");
+    check("CHr")->setChecked(true);
+    EXPECT_EQ(timer("Tiball")->interval(), 2000);
+    EXPECT_TRUE(timer("Tiball")->enabled());
 
     // A clear time of 0 gives no interval: the last one stays.
-    w().CHr->setChecked(false);
-    w().TXref->setText("0");
-    w().CHr->setChecked(true);
-    EXPECT_EQ(w().Tiball->interval(), 2000);
-    EXPECT_TRUE(w().Tiball->enabled());
+    check("CHr")->setChecked(false);
+    field("TXref")->setText("0");
+    check("CHr")->setChecked(true);
+    EXPECT_EQ(timer("Tiball")->interval(), 2000);
+    EXPECT_TRUE(timer("Tiball")->enabled());
 }
 
 TEST_F(GoTest, TheAutomaticClearClearsOnlyWhileRunning)
@@ -187,17 +187,17 @@ TEST_F(GoTest, TheAutomaticClearClearsOnlyWhileRunning)
     startPreset();
     dot();
     ASSERT_TRUE(lit());
-    w().Tiball_Timer();
+    w().go().Tiball_Timer();
     EXPECT_FALSE(lit()) << "running: cleared";
 
-    w().Command5_Click();  // pause
-    ASSERT_FALSE(w().TXTOden->isHidden());
+    w().pause().Command5_Click();  // pause
+    ASSERT_FALSE(field("TXTOden")->isHidden());
     dot();
-    w().Tiball_Timer();
+    w().go().Tiball_Timer();
     EXPECT_TRUE(lit()) << "paused: the picture stays";
 
-    w().Command5_Click();  // resume
-    w().Tiball_Timer();
+    w().pause().Command5_Click();  // resume
+    w().go().Tiball_Timer();
     EXPECT_FALSE(lit());
 }
 

@@ -21,13 +21,13 @@ protected:
     std::vector<Link> links()
     {
         return {
-            {"Command3", [this] { w().Command3->click(); }, homePage()},
-            {"ImMoon", [this] { w().ImMoon->click(); }, homePage()},
-            {"CDsum", [this] { w().CDsum->click(); }, summaryPage()},
+            {"Command3", [this] { button("Command3")->click(); }, homePage()},
+            {"ImMoon", [this] { clickLabel("ImMoon")->click(); }, homePage()},
+            {"CDsum", [this] { button("CDsum")->click(); }, summaryPage()},
             {"FormFLAS.Command1",
              [this] {
-                 w().Command1->click();
-                 w().farewell()->Command1->click();
+                 button("Command1")->click();
+                 w().links().farewell()->findChild<QPushButton*>("Command1")->click();
              },
              homePage()},
         };
@@ -59,9 +59,9 @@ TEST_F(LinksTest, WithoutABrowserEachLinkShowsTheMessageOnceAndTheProgramGoesOn)
 
         // Nothing else changed, and the run goes on.
         EXPECT_EQ(ended, 0);
-        EXPECT_TRUE(w().Ti->enabled());
+        EXPECT_TRUE(timer("Ti")->enabled());
         const auto star = world().nextStar;
-        for (int k = 0; k < 10; ++k) w().Ti_Timer();
+        for (int k = 0; k < 10; ++k) w().simulation().Ti_Timer();
         EXPECT_GT(world().nextStar, star);
     }
 }
@@ -87,27 +87,27 @@ TEST_F(LinksTest, XLeadsToTheFarewellWindowWhileTheRunGoesOn)
 {
     startPreset(2);
     ASSERT_TRUE(w().isVisible());
-    EXPECT_EQ(w().farewell(), nullptr) << "created on first use";
-    w().Command1->click();
+    EXPECT_EQ(w().links().farewell(), nullptr) << "created on first use";
+    button("Command1")->click();
     EXPECT_FALSE(w().isVisible());
-    FarewellWindow* f = w().farewell();
+    FarewellWindow* f = w().links().farewell();
     ASSERT_NE(f, nullptr);
     EXPECT_TRUE(f->isVisible());
     EXPECT_EQ(f->objectName(), "FormFLAS");
     EXPECT_EQ(f->windowTitle(), "Form1");
     EXPECT_EQ(f->size(), QSize(465, 686));
-    for (auto* x : f->Command2) {
+    for (auto* x : {f->findChild<QPushButton*>("Command2(0)"), f->findChild<QPushButton*>("Command2(1)")}) {
         EXPECT_EQ(x->text(), "x");
         EXPECT_TRUE(x->font().bold());
         EXPECT_EQ(x->font().pointSize(), 12);
     }
-    EXPECT_EQ(f->Command2[0]->geometry(), QRect(0, 0, 25, 33));
-    EXPECT_EQ(f->Command2[1]->geometry(), QRect(440, 0, 25, 33));
+    EXPECT_EQ(f->findChild<QPushButton*>("Command2(0)")->geometry(), QRect(0, 0, 25, 33));
+    EXPECT_EQ(f->findChild<QPushButton*>("Command2(1)")->geometry(), QRect(440, 0, 25, 33));
     EXPECT_EQ(ended, 0);
 
     // The timers keep running behind it.
-    EXPECT_TRUE(w().Ti->enabled());
-    EXPECT_TRUE(w().TiK->enabled());
+    EXPECT_TRUE(timer("Ti")->enabled());
+    EXPECT_TRUE(timer("TiK")->enabled());
     const double y = world().posY[1];
     QTest::qWait(250);
     EXPECT_NE(world().posY[1], y) << "the tick ran while the main window was hidden";
@@ -115,23 +115,23 @@ TEST_F(LinksTest, XLeadsToTheFarewellWindowWhileTheRunGoesOn)
 
     // A second "X" shows the same window.
     w().show();
-    w().Command1->click();
-    EXPECT_EQ(w().farewell(), f);
+    button("Command1")->click();
+    EXPECT_EQ(w().links().farewell(), f);
 }
 
 TEST_F(LinksTest, EachWayOutOfTheFarewellWindowEndsTheProgram)
 {
     const std::vector<std::pair<const char*, std::function<void(FarewellWindow*)>>> ways = {
-        {"x left", [](FarewellWindow* f) { f->Command2[0]->click(); }},
-        {"x right", [](FarewellWindow* f) { f->Command2[1]->click(); }},
+        {"x left", [](FarewellWindow* f) { f->findChild<QPushButton*>("Command2(0)")->click(); }},
+        {"x right", [](FarewellWindow* f) { f->findChild<QPushButton*>("Command2(1)")->click(); }},
         {"the window itself", [](FarewellWindow* f) { QTest::mouseClick(f, Qt::LeftButton, {}, QPoint(230, 300)); }},
     };
     for (const auto& [name, way] : ways) {
         SCOPED_TRACE(name);
         open(recordPath());
         ended = 0;
-        w().Command1->click();
-        way(w().farewell());
+        button("Command1")->click();
+        way(w().links().farewell());
         EXPECT_EQ(ended, 1);
     }
 }
@@ -141,10 +141,10 @@ TEST_F(LinksTest, ClosingTheMainWindowLeadsToTheFarewellWindow)
     startPreset(2);
     w().close();
     EXPECT_FALSE(w().isVisible());
-    ASSERT_NE(w().farewell(), nullptr);
-    EXPECT_TRUE(w().farewell()->isVisible());
+    ASSERT_NE(w().links().farewell(), nullptr);
+    EXPECT_TRUE(w().links().farewell()->isVisible());
     EXPECT_EQ(ended, 0);
-    EXPECT_TRUE(w().Ti->enabled());
+    EXPECT_TRUE(timer("Ti")->enabled());
 }
 
 }  // namespace

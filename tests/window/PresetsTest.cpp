@@ -14,9 +14,9 @@ protected:
     std::string galaxyAfter(const char* seed, int preset, int ticks)
     {
         Fs4x3& win = open(recordPath());
-        type(win.TXran, seed);
-        win.CDp_Click(preset);
-        for (int k = 0; k < ticks; ++k) win.Ti_Timer();
+        type(field("TXran"), seed);
+        win.presets().CDp_Click(preset);
+        for (int k = 0; k < ticks; ++k) win.simulation().Ti_Timer();
         return sceneText(win.world());
     }
 };
@@ -73,23 +73,23 @@ TEST_F(PresetsTest, EachPresetWritesItsFieldsPlacesThePairAndStartsTheRun)
         world().momX[0] = 3;
         world().outOfPlay.fill(0);
         world().outOfPlay[0] = 1;
-        w().Text1->setText("9");
-        w().Text5->setText("2");
+        field("Text1")->setText("9");
+        field("Text5")->setText("2");
 
-        EXPECT_EQ(w().CDp[c.index]->text(), captions[c.index]);
-        w().CDp_Click(c.index);
+        EXPECT_EQ(button("CDp", c.index)->text(), captions[c.index]);
+        w().presets().CDp_Click(c.index);
         const World& s = world();
 
         for (const auto& [name, text] : c.fields)
             EXPECT_EQ(qobject_cast<Field*>(w().control(QString::fromStdString(name)))->text().toStdString(), text)
                 << name;
         if (c.index < 2 || c.index == 3) {
-            EXPECT_EQ(w().Text1->text(), "9") << "only presets 2 and 4 write the radii";
-            EXPECT_EQ(w().Text5->text(), "2");
+            EXPECT_EQ(field("Text1")->text(), "9") << "only presets 2 and 4 write the radii";
+            EXPECT_EQ(field("Text5")->text(), "2");
         }
-        EXPECT_EQ(w().LaChirp[0]->text().toStdString(), c.chirp);
-        EXPECT_EQ(w().TXg[0]->text(), "100");
-        EXPECT_EQ(w().TXg[1]->text(), "100");
+        EXPECT_EQ(label("LaChirp", 0)->text().toStdString(), c.chirp);
+        EXPECT_EQ(field("TXg", 0)->text(), "100");
+        EXPECT_EQ(field("TXg", 1)->text(), "100");
 
         // The binary pair and the central body.
         EXPECT_EQ(s.bodyType[1], 1);
@@ -113,39 +113,39 @@ TEST_F(PresetsTest, EachPresetWritesItsFieldsPlacesThePairAndStartsTheRun)
         EXPECT_EQ(waiting, kMaxBody - 2);
 
         // Go was pressed: the run is under way with the preset's count.
-        EXPECT_TRUE(w().Ti->enabled());
-        EXPECT_TRUE(w().TiK->enabled());
+        EXPECT_TRUE(timer("Ti")->enabled());
+        EXPECT_TRUE(timer("TiK")->enabled());
         EXPECT_EQ(s.bodyCount, std::stoi(c.fields.at("TXn")));
-        EXPECT_FALSE(w().Tr->enabled()) << "the seed ticker stops";
+        EXPECT_FALSE(timer("Tr")->enabled()) << "the seed ticker stops";
 
-        EXPECT_EQ(w().CHr->isChecked(), c.autoClear);
-        EXPECT_EQ(w().Tiball->enabled(), c.autoClear);
+        EXPECT_EQ(check("CHr")->isChecked(), c.autoClear);
+        EXPECT_EQ(timer("Tiball")->enabled(), c.autoClear);
         if (c.autoClear) {
-            EXPECT_EQ(w().Tiball->interval(), c.clearInterval);
+            EXPECT_EQ(timer("Tiball")->interval(), c.clearInterval);
         }
-        EXPECT_FALSE(w().Frame1->isHidden());
-        EXPECT_FALSE(w().Frame9->isHidden());
-        EXPECT_EQ(!w().Frame4->isHidden(), c.frame4);
+        EXPECT_FALSE(group("Frame1")->isHidden());
+        EXPECT_FALSE(group("Frame9")->isHidden());
+        EXPECT_EQ(!group("Frame4")->isHidden(), c.frame4);
     }
 }
 
 TEST_F(PresetsTest, AutoCUncheckedByAPresetStopsTheClearTimerOfTheRunBefore)
 {
-    w().CDp_Click(0);
-    ASSERT_TRUE(w().Tiball->enabled());
-    w().CDp_Click(1);
-    EXPECT_FALSE(w().CHr->isChecked());
-    EXPECT_FALSE(w().Tiball->enabled());
-    w().CDp_Click(2);
-    EXPECT_TRUE(w().Tiball->enabled());
-    EXPECT_EQ(w().Tiball->interval(), 4000);
+    w().presets().CDp_Click(0);
+    ASSERT_TRUE(timer("Tiball")->enabled());
+    w().presets().CDp_Click(1);
+    EXPECT_FALSE(check("CHr")->isChecked());
+    EXPECT_FALSE(timer("Tiball")->enabled());
+    w().presets().CDp_Click(2);
+    EXPECT_TRUE(timer("Tiball")->enabled());
+    EXPECT_EQ(timer("Tiball")->interval(), 4000);
 }
 
 TEST_F(PresetsTest, FrameNineClickShowsTheStarParameters)
 {
-    ASSERT_TRUE(w().Frame4->isHidden());
-    w().Frame9->click();
-    EXPECT_FALSE(w().Frame4->isHidden());
+    ASSERT_TRUE(group("Frame4")->isHidden());
+    get<ClickFrame>("Frame9")->click();
+    EXPECT_FALSE(group("Frame4")->isHidden());
 }
 
 TEST_F(PresetsTest, TheSameSeedAndPresetGiveTheSameGalaxy)
@@ -163,47 +163,47 @@ TEST_F(PresetsTest, TheSameSeedAndPresetGiveTheSameGalaxy)
 TEST_F(PresetsTest, APresetPressedWhilePausedResumesFirst)
 {
     startPreset(2);
-    w().Command5_Click();
-    ASSERT_FALSE(w().TxTyp->isHidden());
+    w().pause().Command5_Click();
+    ASSERT_FALSE(field("TxTyp")->isHidden());
     clock.advance(10 * kSecond);
-    w().CDp_Click(1);
-    EXPECT_TRUE(w().TxTyp->isHidden());
-    EXPECT_TRUE(w().TXTOden->isHidden());
-    EXPECT_TRUE(w().Shark->isHidden());
-    EXPECT_TRUE(w().Chon->isHidden());
-    EXPECT_FALSE(w().TiF->enabled());
-    EXPECT_TRUE(w().Ti->enabled());
-    EXPECT_TRUE(w().TiK->enabled());
-    EXPECT_FALSE(w().Opadd[0]->isChecked());
+    w().presets().CDp_Click(1);
+    EXPECT_TRUE(field("TxTyp")->isHidden());
+    EXPECT_TRUE(field("TXTOden")->isHidden());
+    EXPECT_TRUE(marker("Shark")->isHidden());
+    EXPECT_TRUE(check("Chon")->isHidden());
+    EXPECT_FALSE(timer("TiF")->enabled());
+    EXPECT_TRUE(timer("Ti")->enabled());
+    EXPECT_TRUE(timer("TiK")->enabled());
+    EXPECT_FALSE(option("Opadd", 0)->isChecked());
     EXPECT_EQ(world().bodyCount, 150);
     // The resume's hint gives way to the preset's explanation.
-    EXPECT_TRUE(w().LaChirp[0]->text().startsWith("This variation emits heavier stars."));
+    EXPECT_TRUE(label("LaChirp", 0)->text().startsWith("This variation emits heavier stars."));
 }
 
 TEST_F(PresetsTest, SeedTickerCountsAndWrapsFrom32000ToMinus32000)
 {
-    EXPECT_TRUE(w().Tr->enabled());
-    EXPECT_EQ(w().Tr->interval(), 15);
-    w().Tr_Timer();
-    EXPECT_EQ(w().TXran->text(), "1");
-    w().Tr_Timer();
-    EXPECT_EQ(w().TXran->text(), "2");
+    EXPECT_TRUE(timer("Tr")->enabled());
+    EXPECT_EQ(timer("Tr")->interval(), 15);
+    w().presets().Tr_Timer();
+    EXPECT_EQ(field("TXran")->text(), "1");
+    w().presets().Tr_Timer();
+    EXPECT_EQ(field("TXran")->text(), "2");
 
-    type(w().TXran, "31999");
-    w().Tr_Timer();
-    EXPECT_EQ(w().TXran->text(), "32000");
-    w().Tr_Timer();
-    EXPECT_EQ(w().TXran->text(), "-32000");
-    w().Tr_Timer();
-    EXPECT_EQ(w().TXran->text(), "-31999");
+    type(field("TXran"), "31999");
+    w().presets().Tr_Timer();
+    EXPECT_EQ(field("TXran")->text(), "32000");
+    w().presets().Tr_Timer();
+    EXPECT_EQ(field("TXran")->text(), "-32000");
+    w().presets().Tr_Timer();
+    EXPECT_EQ(field("TXran")->text(), "-31999");
 }
 
 TEST_F(PresetsTest, RandomCheckBoxFreezesAndReleasesTheSeed)
 {
-    w().CHran->setChecked(true);
-    EXPECT_FALSE(w().Tr->enabled());
-    w().CHran->setChecked(false);
-    EXPECT_TRUE(w().Tr->enabled());
+    check("CHran")->setChecked(true);
+    EXPECT_FALSE(timer("Tr")->enabled());
+    check("CHran")->setChecked(false);
+    EXPECT_TRUE(timer("Tr")->enabled());
 }
 
 TEST_F(PresetsTest, TypedSeedIsAWholeSixteenBitNumberAndFreezesTheTicker)
@@ -214,21 +214,21 @@ TEST_F(PresetsTest, TypedSeedIsAWholeSixteenBitNumberAndFreezesTheTicker)
     for (const auto& [text, written] : cases) {
         SCOPED_TRACE(text);
         open(recordPath());
-        ASSERT_TRUE(w().Tr->enabled());
-        type(w().TXran, text);
-        EXPECT_EQ(w().TXran->text().toStdString(), written);
-        EXPECT_TRUE(w().CHran->isChecked());
-        EXPECT_FALSE(w().Tr->enabled());
+        ASSERT_TRUE(timer("Tr")->enabled());
+        type(field("TXran"), text);
+        EXPECT_EQ(field("TXran")->text().toStdString(), written);
+        EXPECT_TRUE(check("CHran")->isChecked());
+        EXPECT_FALSE(timer("Tr")->enabled());
     }
 }
 
 TEST_F(PresetsTest, ThePresetUsesTheSeedInTheFieldAtThePress)
 {
     // The ticker's seed and a typed seed of the same value give the same galaxy.
-    for (int k = 0; k < 77; ++k) w().Tr_Timer();
-    ASSERT_EQ(w().TXran->text(), "77");
-    w().CDp_Click(0);
-    for (int k = 0; k < 60; ++k) w().Ti_Timer();
+    for (int k = 0; k < 77; ++k) w().presets().Tr_Timer();
+    ASSERT_EQ(field("TXran")->text(), "77");
+    w().presets().CDp_Click(0);
+    for (int k = 0; k < 60; ++k) w().simulation().Ti_Timer();
     const std::string ticked = sceneText(world());
     EXPECT_TRUE(sameLines(ticked, galaxyAfter("77", 0, 60)));
 }

@@ -26,10 +26,10 @@ protected:
     void runFor(long long startMs, int seconds)
     {
         clock.set(startMs);
-        w().TXn->setText("150");
-        w().Command2_Click();
+        field("TXn")->setText("150");
+        w().go().Command2_Click();
         clock.set(startMs + seconds * kSecond);
-        w().TiK_Timer();
+        w().score().TiK_Timer();
     }
 };
 
@@ -51,9 +51,9 @@ TEST_F(ScoreClockTest, ScoreBandsForAHundredAndFiftyPlanets)
         EXPECT_EQ(world().runSeconds, seconds);
         EXPECT_EQ(world().elapsedSeconds, seconds);
         EXPECT_EQ(world().score, score);
-        EXPECT_EQ(w().Label3->text(), QString::number(score));
-        EXPECT_EQ(w().Label2->text(), QString::number(seconds));
-        EXPECT_EQ(w().LaTT->text(), QString::number(seconds));
+        EXPECT_EQ(label("Label3")->text(), QString::number(score));
+        EXPECT_EQ(label("Label2")->text(), QString::number(seconds));
+        EXPECT_EQ(label("LaTT")->text(), QString::number(seconds));
     }
 }
 
@@ -63,28 +63,28 @@ TEST_F(ScoreClockTest, AnEventRestartsTheScoreButNotTheSessionBest)
     ASSERT_EQ(world().score, 714);
     world().KlinK();
     clock.advance(10 * kSecond);
-    w().TiK_Timer();
+    w().score().TiK_Timer();
     EXPECT_EQ(world().runSeconds, 40);
     EXPECT_EQ(world().elapsedSeconds, 10);
     EXPECT_EQ(world().score, 56);
     EXPECT_EQ(world().sessionBest, 714);
-    EXPECT_EQ(w().Label4->text(), "714");
-    EXPECT_EQ(w().Label3->text(), "56");
+    EXPECT_EQ(label("Label4")->text(), "714");
+    EXPECT_EQ(label("Label3")->text(), "56");
 
     // The session best outlives a new run.
     runFor(kNoon + 3600 * kSecond, 5);
     EXPECT_EQ(world().score, 16);
-    EXPECT_EQ(w().Label4->text(), "714");
+    EXPECT_EQ(label("Label4")->text(), "714");
 }
 
 TEST_F(ScoreClockTest, CountsTheBodiesInPlay)
 {
-    w().TXn->setText("10");
-    w().Command2_Click();
+    field("TXn")->setText("10");
+    w().go().Command2_Click();
     world().outOfPlay.fill(1);
     for (int i : {0, 1, 2, 3, 7, 10, 11}) world().outOfPlay[i] = 0;
-    w().TiK_Timer();
-    EXPECT_EQ(w().LaTot->text(), "3") << "bodies 3..10 only";
+    w().score().TiK_Timer();
+    EXPECT_EQ(label("LaTot")->text(), "3") << "bodies 3..10 only";
 }
 
 TEST_F(ScoreClockTest, ARunAcrossMidnightKeepsCountingForward)
@@ -96,7 +96,7 @@ TEST_F(ScoreClockTest, ARunAcrossMidnightKeepsCountingForward)
              {20, 20}, {620, 620}, {6 * 3600, 6 * 3600}, {12 * 3600, 12 * 3600}, {18 * 3600, 18 * 3600},
              {24 * 3600, 24 * 3600}, {30 * 3600 + 1, 30 * 3600 + 1}}) {
         clock.set(start + later * kSecond);
-        w().TiK_Timer();
+        w().score().TiK_Timer();
         EXPECT_EQ(world().runSeconds, seconds) << later;
         EXPECT_GE(world().score, 0) << later;
     }
@@ -105,16 +105,16 @@ TEST_F(ScoreClockTest, ARunAcrossMidnightKeepsCountingForward)
 TEST_F(ScoreClockTest, ANewRecordIsWrittenOnTheSameTick)
 {
     EXPECT_EQ(fileText(recordPath()), "1,1,1\n") << "a fresh record file";
-    EXPECT_EQ(w().Label5->text(), "1");
+    EXPECT_EQ(label("Label5")->text(), "1");
     runFor(kNoon, 10);
     EXPECT_EQ(world().recordScore, 56);
-    EXPECT_EQ(w().Label5->text(), "56");
+    EXPECT_EQ(label("Label5")->text(), "56");
     EXPECT_EQ(fileText(recordPath()), "56,8,10\n");
 
     // A later window reads it back.
     open(recordPath());
     EXPECT_EQ(world().recordScore, 56);
-    EXPECT_EQ(w().Label5->text(), "56");
+    EXPECT_EQ(label("Label5")->text(), "56");
 }
 
 TEST_F(ScoreClockTest, AScoreBelowTheRecordLeavesTheFileAlone)
@@ -124,7 +124,7 @@ TEST_F(ScoreClockTest, AScoreBelowTheRecordLeavesTheFileAlone)
     ASSERT_EQ(world().recordScore, 700);
     runFor(kNoon, 10);
     EXPECT_EQ(world().recordScore, 700);
-    EXPECT_EQ(w().Label5->text(), "700");
+    EXPECT_EQ(label("Label5")->text(), "700");
     EXPECT_EQ(fileText(recordPath()), "700,100,10\n");
 }
 
@@ -139,7 +139,7 @@ TEST_F(ScoreClockTest, ARecordFileThatDoesNotCheckOutGivesRecordOne)
         writeFile(recordPath(), text);
         open(recordPath());
         EXPECT_EQ(world().recordScore, record);
-        EXPECT_EQ(w().Label5->text(), QString::number(record));
+        EXPECT_EQ(label("Label5")->text(), QString::number(record));
         // The program goes on, and the first better score mends the file.
         runFor(kNoon, 10);
         if (record < 56) {
@@ -157,11 +157,11 @@ TEST_F(ScoreClockTest, ARecordThatCannotBeWrittenIsStillShown)
     EXPECT_EQ(world().recordScore, 1);
     runFor(kNoon, 10);
     EXPECT_EQ(world().recordScore, 56);
-    EXPECT_EQ(w().Label5->text(), "56");
+    EXPECT_EQ(label("Label5")->text(), "56");
     clock.advance(10 * kSecond);
-    w().TiK_Timer();
+    w().score().TiK_Timer();
     EXPECT_EQ(world().score, 248);
-    EXPECT_EQ(w().Label5->text(), "248");
+    EXPECT_EQ(label("Label5")->text(), "248");
 }
 
 }  // namespace

@@ -88,41 +88,41 @@ TEST_F(SettingsTest, ChangesToTheFieldsTakeEffectOnlyWhenLeft)
     EXPECT_EQ(world().startMomentum, 0);
     EXPECT_EQ(world().startMomentumSpan, 0);
     EXPECT_EQ(world().startMomentumOffset, 0);
-    w().Text4->setText("5");
+    field("Text4")->setText("5");
     EXPECT_EQ(world().volatility, 0);
-    w().Text4->leave();
+    field("Text4")->leave();
     EXPECT_EQ(world().volatility, 5);
 }
 
 TEST_F(SettingsTest, TagIsBoundedByTheAbsolutePlanetCount)
 {
-    w().TXn->setText("-40");
-    type(w().Text7, "100");
-    EXPECT_EQ(w().Text7->text(), "40");
+    field("TXn")->setText("-40");
+    type(field("Text7"), "100");
+    EXPECT_EQ(field("Text7")->text(), "40");
     EXPECT_EQ(world().taggedBody, 40);
 }
 
 TEST_F(SettingsTest, ASmallerRadiusLowersTheCore)
 {
-    type(w().Text5, "5");
+    type(field("Text5"), "5");
     ASSERT_EQ(world().coreRadius, 5);
-    type(w().Text1, "3");
+    type(field("Text1"), "3");
     EXPECT_EQ(world().planetRadius, 3);
     EXPECT_EQ(world().coreRadius, 3);
-    EXPECT_EQ(w().Text5->text(), "3");
+    EXPECT_EQ(field("Text5")->text(), "3");
 
     // A larger radius leaves the core alone.
-    type(w().Text1, "9");
+    type(field("Text1"), "9");
     EXPECT_EQ(world().coreRadius, 3);
-    EXPECT_EQ(w().Text5->text(), "3");
+    EXPECT_EQ(field("Text5")->text(), "3");
 }
 
 TEST_F(SettingsTest, ASmallerRadiusLowersTheCoreFieldBeforeTheCoreWasEverLeft)
 {
     // The core field shows "5" from the start; Go would read it as the core.
-    type(w().Text1, "3");
-    EXPECT_EQ(w().Text5->text(), "3");
-    w().Command2_Click();
+    type(field("Text1"), "3");
+    EXPECT_EQ(field("Text5")->text(), "3");
+    w().go().Command2_Click();
     EXPECT_EQ(world().planetRadius, 3);
     EXPECT_EQ(world().coreRadius, 3);
 }
@@ -135,43 +135,43 @@ TEST_F(SettingsTest, PlanetCountLeaveKeepsItWithin3To999)
         {"1000", "999"},  // only from code: a user types three characters at most
     };
     for (const auto& [text, written] : cases) {
-        w().TXn->setText(text);
-        w().TXn->leave();
-        EXPECT_EQ(w().TXn->text().toStdString(), written) << text;
+        field("TXn")->setText(text);
+        field("TXn")->leave();
+        EXPECT_EQ(field("TXn")->text().toStdString(), written) << text;
     }
 }
 
 TEST_F(SettingsTest, FieldsLimitWhatIsTypedButNotWhatTheProgramWrites)
 {
-    w().TXn->selectAll();
-    QTest::keyClicks(w().TXn, "1000");
-    EXPECT_EQ(w().TXn->text(), "100");
-    w().TXn->setText("1000");
-    EXPECT_EQ(w().TXn->text(), "1000");
+    field("TXn")->selectAll();
+    QTest::keyClicks(field("TXn"), "1000");
+    EXPECT_EQ(field("TXn")->text(), "100");
+    field("TXn")->setText("1000");
+    EXPECT_EQ(field("TXn")->text(), "1000");
 
-    w().TXTp[4]->setText("");
-    QTest::keyClicks(w().TXTp[4], "1234567890");
-    EXPECT_EQ(w().TXTp[4]->text(), "123456789");
+    field("TXTp", 4)->setText("");
+    QTest::keyClicks(field("TXTp", 4), "1234567890");
+    EXPECT_EQ(field("TXTp", 4)->text(), "123456789");
     // Deleting from a longer text shown by the program is typing too.
-    w().TXTp[4]->setText("97.2999999999999");
-    w().TXTp[4]->end(false);
-    QTest::keyClick(w().TXTp[4], Qt::Key_Backspace);
-    EXPECT_EQ(w().TXTp[4]->text(), "97.299999999999");
-    QTest::keyClick(w().TXTp[4], Qt::Key_5);
-    EXPECT_EQ(w().TXTp[4]->text(), "97.299999999999");
+    field("TXTp", 4)->setText("97.2999999999999");
+    field("TXTp", 4)->end(false);
+    QTest::keyClick(field("TXTp", 4), Qt::Key_Backspace);
+    EXPECT_EQ(field("TXTp", 4)->text(), "97.299999999999");
+    QTest::keyClick(field("TXTp", 4), Qt::Key_5);
+    EXPECT_EQ(field("TXTp", 4)->text(), "97.299999999999");
 }
 
 TEST_F(SettingsTest, PlanetCountLeaveTakesTheSlotsAboveTheCountOutOfPlay)
 {
     world().outOfPlay.fill(0);
-    type(w().TXn, "40");
+    type(field("TXn"), "40");
     EXPECT_EQ(world().outOfPlay[3], 0);
     EXPECT_EQ(world().outOfPlay[40], 0) << "the count's own slot stays in play";
     EXPECT_EQ(world().outOfPlay[41], 1);
     EXPECT_EQ(world().outOfPlay[999], 1);
 
     world().outOfPlay.fill(0);
-    type(w().TXn, "999");
+    type(field("TXn"), "999");
     EXPECT_EQ(world().outOfPlay[999], 0);
 }
 
@@ -181,9 +181,9 @@ TEST_F(SettingsTest, PlanetCountDoubleClickCountsUpToAtMost999)
         {"150", "151"}, {"998", "999"}, {"999", "999"}, {"abc", "1"}, {"12.5", "13.5"}, {"998.5", "999"},
     };
     for (const auto& [text, written] : cases) {
-        w().TXn->setText(text);
-        w().TXn->doubleClick();
-        EXPECT_EQ(w().TXn->text().toStdString(), written) << text;
+        field("TXn")->setText(text);
+        field("TXn")->doubleClick();
+        EXPECT_EQ(field("TXn")->text().toStdString(), written) << text;
     }
 }
 
@@ -216,8 +216,8 @@ TEST_F(SettingsTest, CentralGravityLeaveRules)
         world().gravity[0] = -1;
         world().gravity[1] = -1;
         world().gravity[2] = -7;
-        type(w().TXg[c.index], c.text);
-        EXPECT_EQ(w().TXg[c.index]->text().toStdString(), c.written);
+        type(field("TXg", c.index), c.text);
+        EXPECT_EQ(field("TXg", c.index)->text().toStdString(), c.written);
         EXPECT_EQ(world().gravity[0], c.sol);
         EXPECT_EQ(world().gravity[1], c.largest);
         EXPECT_EQ(world().gravity[2], -7) << "body 2 is not a central gravity";
@@ -230,9 +230,9 @@ TEST_F(SettingsTest, VolatilityDoubleClickCountsDownToZero)
         {"3", "2"}, {"1", "0"}, {"0", "0"}, {"0.5", "0"}, {"abc", "0"}, {"2.5", "1.5"},
     };
     for (const auto& [text, written] : cases) {
-        w().Text4->setText(text);
-        w().Text4->doubleClick();
-        EXPECT_EQ(w().Text4->text().toStdString(), written) << text;
+        field("Text4")->setText(text);
+        field("Text4")->doubleClick();
+        EXPECT_EQ(field("Text4")->text().toStdString(), written) << text;
     }
     EXPECT_EQ(world().volatility, 0) << "the setting follows only when the field is left";
 }

@@ -2,7 +2,9 @@
 
 #include <QDir>
 
-#include "platform/Fs4x3.h"
+#include <QRadioButton>
+
+#include "app/Fs4x3.h"
 
 TEST(Window, LoadsWithDieSelected)
 {
@@ -12,6 +14,6 @@ TEST(Window, LoadsWithDieSelected)
     o.recordFile = QDir::tempPath() + "/orb-smoke.ogg";
     orb::Fs4x3 w(o);
     EXPECT_EQ(w.windowTitle(), "Vantor 3 : Orbitarium");
-    EXPECT_TRUE(w.Och[6]->isChecked());
+    EXPECT_TRUE(qobject_cast<QRadioButton*>(w.control("Och(6)"))->isChecked());
     EXPECT_EQ(w.world().borderMode, 1);
 }

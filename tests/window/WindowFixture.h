@@ -5,13 +5,34 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
-#include "platform/Fs4x3.h"
+#include "app/Fs4x3.h"
+#include "panel/BodyEditor.h"
+#include "panel/Links.h"
+#include "panel/Pause.h"
+#include "panel/ScoreBoard.h"
+#include "panel/Settings.h"
+#include "platform/Controls.h"
+#include "platform/FieldView.h"
+#include "platform/RunState.h"
+#include "platform/Timer.h"
+#include "scenario/Go.h"
+#include "scenario/Presets.h"
+#include "scenario/Scenes.h"
+#include "scenario/Simulation.h"
 #include "support/Recording.h"
 
 namespace orb::test {
@@ -61,6 +82,33 @@ protected:
     }
 
     Fs4x3& w() { return *win; }
+
+    // The window's controls by name, "TXTp(2)" written field("TXTp", 2).
+    template <class T>
+    T* get(const QString& name) const
+    {
+        T* c = qobject_cast<T*>(win->control(name));
+        if (!c) {
+            std::fprintf(stderr, "the window has no control %s of that kind\n", name.toUtf8().constData());
+            std::abort();
+        }
+        return c;
+    }
+    static QString at(const QString& name, int i) { return QString("%1(%2)").arg(name).arg(i); }
+    Field* field(const QString& n) const { return get<Field>(n); }
+    Field* field(const QString& n, int i) const { return get<Field>(at(n, i)); }
+    QScrollBar* bar(const QString& n) const { return get<QScrollBar>(n); }
+    QScrollBar* bar(const QString& n, int i) const { return get<QScrollBar>(at(n, i)); }
+    QCheckBox* check(const QString& n) const { return get<QCheckBox>(n); }
+    QRadioButton* option(const QString& n, int i) const { return get<QRadioButton>(at(n, i)); }
+    QPushButton* button(const QString& n) const { return get<QPushButton>(n); }
+    QPushButton* button(const QString& n, int i) const { return get<QPushButton>(at(n, i)); }
+    QLabel* label(const QString& n) const { return get<QLabel>(n); }
+    QLabel* label(const QString& n, int i) const { return get<QLabel>(at(n, i)); }
+    ClickLabel* clickLabel(const QString& n) const { return get<ClickLabel>(n); }
+    Marker* marker(const QString& n) const { return get<Marker>(n); }
+    QGroupBox* group(const QString& n) const { return get<QGroupBox>(n); }
+    Timer* timer(const QString& n) const { return win->timer(n); }
     World& world() { return win->world(); }
     QString recordPath() const { return dir.filePath("tallyho.ogg"); }
 
@@ -74,8 +122,8 @@ protected:
     // Starts a run the way the program does, through a preset.
     void startPreset(int index = 2)
     {
-        type(win->TXran, "123");
-        win->CDp_Click(index);
+        type(field("TXran"), "123");
+        win->presets().CDp_Click(index);
     }
 
     // The browser messages currently open on the window.

@@ -1,0 +1,106 @@
+#pragma once
+// The main window "Vantor 3 : Orbitarium": the field on which the bodies move
+// and the control panel beside it. It owns the world state and the services
+// every handler shares, composes the handler classes and lays their controls
+// out. Tests and the headless runner reach the handlers through it.
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "base/TimeSource.h"
+#include "engine/PullKernel.h"
+#include "engine/RandomSource.h"
+#include "world/World.h"
+
+namespace orb {
+
+class BodyEditor;
+class Desktop;
+class FieldCanvas;
+class FieldView;
+class Links;
+class MessageLine;
+class Pause;
+class Presets;
+class RunStart;
+class RunState;
+class Scenes;
+class ScoreBoard;
+class Settings;
+class Simulation;
+class Timer;
+class Timers;
+struct Stage;
+
+struct WindowOptions {
+    const TimeSource* clock = nullptr;  // time of day; the computer's clock when null
+    RandomSource* random = nullptr;     // the window's own generator when null
+    QString recordFile;                 // the record file; the default place when empty
+    const KernelSet* kernels = nullptr; // the pull kernels; the best this processor runs when null
+    // Opens a web address; false when no browser could be started. The
+    // desktop's default browser when unset.
+    std::function<bool(const QString&)> openUrl;
+    // Ends the program; QCoreApplication::exit(0) when unset.
+    std::function<void()> endProgram;
+};
+
+class Fs4x3 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Fs4x3(WindowOptions options = {}, QWidget* parent = nullptr);
+    ~Fs4x3() override;
+
+    World& world() { return *world_; }
+    const World& world() const { return *world_; }
+    RandomSource& rng() { return *rng_; }
+    FieldCanvas& canvas();
+    FieldView& fieldView();
+    RunState& run();
+
+    // The handlers, one per concern.
+    Settings& settings() { return *settings_; }
+    BodyEditor& editor() { return *editor_; }
+    Pause& pause() { return *pause_; }
+    ScoreBoard& score() { return *score_; }
+    Links& links() { return *links_; }
+    RunStart& go() { return *go_; }
+    Presets& presets() { return *presets_; }
+    Simulation& simulation() { return *simulation_; }
+    Scenes& scenes() { return *scenes_; }
+
+    // A control by its name, "TXg(2)" for an element of a control array.
+    QWidget* control(const QString& name) const;
+    Timer* timer(const QString& name) const;
+    QList<Timer*> timers() const;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void layOut();
+
+    std::unique_ptr<World> world_;
+    std::unique_ptr<TimeSource> ownClock_;
+    std::unique_ptr<RandomSource> ownRng_;
+    RandomSource* rng_;
+    std::unique_ptr<FieldCanvas> canvas_;
+    FieldView* view_;
+    std::unique_ptr<RunState> run_;
+    std::unique_ptr<Timers> timers_;
+    std::unique_ptr<MessageLine> chirp_;
+    std::unique_ptr<Desktop> desktop_;
+    std::unique_ptr<Stage> stage_;
+    std::unique_ptr<Settings> settings_;
+    std::unique_ptr<BodyEditor> editor_;
+    std::unique_ptr<Pause> pause_;
+    std::unique_ptr<ScoreBoard> score_;
+    std::unique_ptr<Links> links_;
+    std::unique_ptr<RunStart> go_;
+    std::unique_ptr<Presets> presets_;
+    std::unique_ptr<Simulation> simulation_;
+    std::unique_ptr<Scenes> scenes_;
+};
+
+}  // namespace orb

@@ -1,0 +1,165 @@
+#include "curve/ObservedCurve.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "base/Numbers.h"
+#include "curve/Finite.h"
+
+namespace orb {
+
+namespace {
+
+std::string_view trimBlanks(std::string_view s)
+{
+    const std::size_t a = s.find_first_not_of(" \t");
+    if (a == std::string_view::npos) return {};
+    const std::size_t b = s.find_last_not_of(" \t");
+    return s.substr(a, b - a + 1);
+}
+
+}  // namespace
+
+Result<std::vector<ObservedRow>> parseObservedCurve(std::string_view text, std::string_view fileName)
+{
+    using Rows = std::vector<ObservedRow>;
+    const std::string file(fileName);
+    auto refuse = [&](int line, const std::string& what) -> Result<Rows> {
+        return fail(file + ", line " + std::to_string(line) + ": " + what);
+    };
+    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+
+    static const char* const names[] = {"radius_kpc", "speed_kms", "error_kms", "gas_kms", "disk_kms"};
+    Rows rows;
+    bool header = false;
+    int lineNo = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t nl = text.find('\n', pos);
+        std::string_view line = text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+        pos = nl == std::string_view::npos ? text.size() : nl + 1;
+        ++lineNo;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        line = trimBlanks(line);
+        if (line.empty() || line.front() == '#') continue;
+        if (!header) {
+            if (line != kObservedHeader)
+                return refuse(lineNo, "the header must be \"" + std::string(kObservedHeader) + "\"");
+            header = true;
+            continue;
+        }
+        double v[5];
+        std::size_t start = 0;
+        for (int c = 0; c < 5; ++c) {
+            const std::size_t comma = line.find(',', start);
+            const bool lastCell = c == 4;
+            if (lastCell != (comma == std::string_view::npos))
+                return refuse(lineNo, "expected 5 columns");
+            const std::string_view cell = line.substr(start, lastCell ? std::string_view::npos : comma - start);
+            const auto num = strictNumber(cell);
+            if (!num)
+                return refuse(lineNo, std::string(names[c]) + " \"" + std::string(cell) + "\" is not a finite number");
+            v[c] = *num;
+            start = comma + 1;
+        }
+        ObservedRow r{v[0], v[1], v[2], v[3], v[4]};
+        if (!(r.radiusKpc > 0)) return refuse(lineNo, "radius_kpc must be above 0");
+        if (!rows.empty() && !(r.radiusKpc > rows.back().radiusKpc))
+            return refuse(lineNo, "radius_kpc must grow from row to row");
+        if (r.speedKms < 0) return refuse(lineNo, "speed_kms must not be negative");
+        if (r.errorKms < 0) return refuse(lineNo, "error_kms must not be negative");
+        rows.push_back(r);
+    }
+    if (!header) return fail(file + ": no header \"" + std::string(kObservedHeader) + "\"");
+    if (rows.empty()) return fail(file + ": no rows after the header");
+    return rows;
+}
+
+double visibleSpeed(const ObservedRow& row)
+{
+    // Scaled by the larger speed, so that squaring cannot overflow.
+    const double m = std::max(std::fabs(row.gasKms), std::fabs(row.diskKms));
+    if (!(m > 0) || !std::isfinite(m)) return 0;
+    const double g = row.gasKms / m, d = row.diskKms / m;
+    const double q = g * std::fabs(g) + 0.5 * d * d;
+    return q > 0 ? curve::finite(m * std::sqrt(q)) : 0.0;
+}
+
+Result<std::vector<ObservedRow>> ngc3198Curve() { return parseObservedCurve(ngc3198Text(), kNgc3198FileName); }
+
+namespace {
+
+double median(std::vector<double>& v)
+{
+    const std::size_t k = v.size() / 2;
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
+    const double upper = v[k];
+    if (v.size() % 2) return upper;
+    const double lower = *std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k));
+    return lower / 2 + upper / 2;  // halves first: no overflow
+}
+
+template <class Point>
+ObservedScale scaleOf(std::span<const ObservedRow> observed, std::span<const Point> simulated)
+{
+    ObservedScale out;
+    out.twipsPerKpc = kDefaultTwipsPerKpc;
+    out.speedPerKms = kDefaultSpeedPerKms;
+
+    auto usable = [](double r, double v) { return r > 0 && v > 0 && std::isfinite(r) && std::isfinite(v); };
+    double lo = 0, hi = 0;
+    bool any = false;
+    for (const ObservedRow& row : observed) {
+        if (!usable(row.radiusKpc, row.speedKms)) continue;
+        lo = any ? std::min(lo, row.radiusKpc) : row.radiusKpc;
+        hi = any ? std::max(hi, row.radiusKpc) : row.radiusKpc;
+        any = true;
+    }
+    const double mid = lo / 2 + hi / 2;
+    std::vector<double> obsR, obsV;
+    for (const ObservedRow& row : observed) {
+        if (!usable(row.radiusKpc, row.speedKms) || row.radiusKpc < mid) continue;
+        obsR.push_back(row.radiusKpc);
+        obsV.push_back(row.speedKms);
+    }
+
+    std::vector<CurvePoint> sim;
+    sim.reserve(simulated.size());
+    for (const Point& p : simulated)
+        if (usable(p.radius, p.speed)) sim.push_back({p.radius, p.speed});
+    std::sort(sim.begin(), sim.end(), [](const CurvePoint& a, const CurvePoint& b) {
+        return a.radius < b.radius || (a.radius == b.radius && a.speed < b.speed);
+    });
+    const std::size_t outer = (sim.size() + 2) / 3;  // a third, rounded up
+    std::vector<double> simR, simV;
+    for (std::size_t k = sim.size() - outer; k < sim.size(); ++k) {
+        simR.push_back(sim[k].radius);
+        simV.push_back(sim[k].speed);
+    }
+    out.simulatedPoints = static_cast<int>(simR.size());
+    out.observedRows = static_cast<int>(obsR.size());
+    if (simR.empty() || obsR.empty()) return out;
+
+    const double radiusScale = curve::finite(median(simR) / median(obsR));
+    const double speedScale = curve::finite(median(simV) / median(obsV));
+    if (!(radiusScale > 0) || !(speedScale > 0)) return out;
+    out.twipsPerKpc = radiusScale;
+    out.speedPerKms = speedScale;
+    out.matched = true;
+    return out;
+}
+
+}  // namespace
+
+ObservedScale scaleObserved(std::span<const ObservedRow> observed, std::span<const CurvePoint> simulated)
+{
+    return scaleOf(observed, simulated);
+}
+
+ObservedScale scaleObserved(std::span<const ObservedRow> observed, std::span<const StarPoint> stars)
+{
+    return scaleOf(observed, stars);
+}
+
+}  // namespace orb

@@ -1,0 +1,74 @@
+#pragma once
+// A real galaxy's rotation curve to show beside the simulated one: NGC 3198,
+// whose flat outer curve is the classic sign of unseen mass. The data file
+// (data/ngc3198-rotation-curve.csv, from SPARC) is built into the program.
+//
+// The file: comment lines start with '#'; then the header
+// radius_kpc,speed_kms,error_kms,gas_kms,disk_kms and a row per radius.
+
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "base/Result.h"
+#include "curve/RotationCurve.h"
+
+namespace orb {
+
+inline constexpr std::string_view kObservedHeader = "radius_kpc,speed_kms,error_kms,gas_kms,disk_kms";
+inline constexpr std::string_view kNgc3198FileName = "ngc3198-rotation-curve.csv";
+
+struct ObservedRow {
+    double radiusKpc = 0;
+    double speedKms = 0;  // observed rotation speed
+    double errorKms = 0;  // its uncertainty
+    double gasKms = 0;    // the gas alone; negative where its pull points outwards
+    double diskKms = 0;   // the stellar disk alone, at a mass-to-light ratio of 1
+};
+
+// Reads the rows. Radii must be positive and increasing, speeds and errors not
+// negative. Every error names the file (`fileName`) and the line.
+Result<std::vector<ObservedRow>> parseObservedCurve(std::string_view text, std::string_view fileName);
+
+// What the visible matter alone gives: sqrt(gas |gas| + 0.5 disk^2) km/s, the
+// disk at the usual mass-to-light ratio of 0.5; 0 where the sum is negative.
+double visibleSpeed(const ObservedRow& row);
+
+// The built-in NGC 3198 file, as shipped, and its rows.
+std::string_view ngc3198Text();
+Result<std::vector<ObservedRow>> ngc3198Curve();
+
+// A point of the simulated curve: twips and twips per tick.
+struct CurvePoint {
+    double radius = 0;
+    double speed = 0;
+};
+
+// How to draw the observed curve on the simulated one's axes:
+// twips = radiusKpc x twipsPerKpc, twips per tick = speedKms x speedPerKms.
+struct ObservedScale {
+    double twipsPerKpc = 0;
+    double speedPerKms = 0;  // (twips per tick) per (km/s)
+    bool matched = false;    // false: nothing to match, the defaults below
+    int simulatedPoints = 0;  // in the simulated outer part
+    int observedRows = 0;     // in the observed flat part
+};
+
+// Without a simulated curve to match: NGC 3198's 44 kpc span about the field's
+// half-diagonal, and its 150 km/s come to 30 twips per tick, the pace of a
+// preset's stars.
+inline constexpr double kDefaultTwipsPerKpc = 200;
+inline constexpr double kDefaultSpeedPerKms = 0.2;
+
+// The scales that lay the observed flat part onto the outer part of the
+// simulated curve. The observed flat part is the rows in the outer half of the
+// observed radius range; the simulated outer part is the outer third, by
+// radius, of the points that turn the positive way (speed > 0, radius > 0).
+// The scales put the median radius and the median speed of the one part onto
+// those of the other; medians, so that a lone runaway star does not drag the
+// scales. The defaults stand when either part is empty or a scale would not be
+// a positive finite number.
+ObservedScale scaleObserved(std::span<const ObservedRow> observed, std::span<const CurvePoint> simulated);
+ObservedScale scaleObserved(std::span<const ObservedRow> observed, std::span<const StarPoint> stars);
+
+}  // namespace orb

@@ -1,0 +1,64 @@
+#pragma once
+// The body editor shown while a run is paused: pick a body by number, read and
+// change its position, momentum and gravity, switch it in or out of play, and
+// see it marked on the field by a blinking circle. Every edit goes straight
+// into the body table.
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <array>
+
+#include "panel/Settings.h"
+#include "platform/Controls.h"
+#include "platform/Stage.h"
+
+namespace orb {
+
+class BodyEditor : public QObject {
+    Q_OBJECT
+public:
+    BodyEditor(Stage& stage, Settings& settings);
+
+    // The editor's controls, for the window to lay out.
+    QWidget* widget() const { return box_; }
+
+    // Pausing: shows the editor for a run of `count` planets and selects the
+    // body named in the number field; resuming hides it again.
+    void open(int count);
+    void close();
+
+    void Asgard();
+    void SetBody(int n);
+    void Ocean(int n);
+    void Bifrost();
+    void Qui_Change();
+    void La_Click(int index);
+    void Opadd_Click(int index);
+    void Hsp_Change(int index);
+    void TXTp_LostFocus(int index);
+    void TiF_Timer();
+    void Chon_Click();
+
+private:
+    void setFieldsShown(bool shown);
+
+    Stage& stage_;
+    Settings& settings_;
+    QWidget* box_;
+    Field *TXTOden_, *TxTyp_;
+    std::array<Field*, 5> TXTp_{};
+    std::array<QLabel*, 5> Label6_{};
+    std::array<QScrollBar*, 4> Hsp_{};
+    QScrollBar* Qui_;
+    std::array<QRadioButton*, 2> Opadd_{};
+    QGroupBox* Frame2_;
+    QCheckBox* Chon_;
+    ClickLabel* La0_;
+    QLabel* La16_;
+    Marker* Shark_;
+};
+
+}  // namespace orb

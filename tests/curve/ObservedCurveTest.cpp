@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "curve/ObservedCurve.h"
+
+namespace orb {
+namespace {
+
+const std::string kHeader = "radius_kpc,speed_kms,error_kms,gas_kms,disk_kms\n";
+
+TEST(Ngc3198, TheShippedFileReadsWhole)
+{
+    EXPECT_TRUE(ngc3198Text().starts_with("# Observed rotation curve of the spiral galaxy NGC 3198"));
+    EXPECT_NE(ngc3198Text().find("doi:10.3847/0004-6256/152/6/157"), std::string_view::npos);
+    const auto rows = ngc3198Curve();
+    ASSERT_TRUE(rows) << rows.error();
+    ASSERT_EQ(rows->size(), 43u);
+    const ObservedRow& r = (*rows)[5];
+    EXPECT_EQ(r.radiusKpc, 1.93);
+    EXPECT_EQ(r.speedKms, 76.90);
+    EXPECT_EQ(r.errorKms, 10.30);
+    EXPECT_EQ(r.gasKms, -0.05);
+    EXPECT_EQ(r.diskKms, 83.17);
+    EXPECT_NEAR(visibleSpeed(r), std::sqrt(-0.05 * 0.05 + 0.5 * 83.17 * 83.17), 1e-12);
+    EXPECT_EQ(rows->back().radiusKpc, 44.08);
+    EXPECT_EQ(rows->back().speedKms, 149);
+    // Visible matter alone falls short of the flat outer curve.
+    EXPECT_LT(visibleSpeed(rows->back()), 0.6 * rows->back().speedKms);
+}
+
+TEST(ObservedCurve, VisibleSpeedIsZeroWhereTheSumIsNegative)
+{
+    EXPECT_EQ(visibleSpeed({1, 50, 1, -10, 1}), 0);
+    EXPECT_EQ(visibleSpeed({1, 50, 1, 0, 0}), 0);
+    EXPECT_EQ(visibleSpeed({1, 50, 1, 3, 0}), 3);
+    EXPECT_NEAR(visibleSpeed({1, 50, 1, 0, 2}), std::sqrt(2.0), 1e-15);
+    // Squares that would overflow are scaled first.
+    EXPECT_NEAR(visibleSpeed({1, 50, 1, -1e200, 2e200}), 1e200, 1e186);
+}
+
+TEST(ObservedCurve, LenientAboutLayoutStrictAboutNumbers)
+{
+    const auto ok = parseObservedCurve("\xEF\xBB\xBF# note\r\n\r\n" + std::string("  ") + kHeader +
+                                           "# mid-table note\n1,2,3,-4,5\r\n 2.5 , 3 ,0, 0,0 \n\n",
+                                       "x.csv");
+    ASSERT_TRUE(ok) << ok.error();
+    ASSERT_EQ(ok->size(), 2u);
+    EXPECT_EQ((*ok)[1].radiusKpc, 2.5);
+    EXPECT_EQ((*ok)[0].gasKms, -4);
+
+    struct Case {
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {"", "x.csv: no header"},
+        {"# only notes\n", "x.csv: no header"},
+        {kHeader + "# nothing\n", "x.csv: no rows"},
+        {"radius,speed\n1,2\n", "x.csv, line 1: the header must be"},
+        {kHeader + "1,2,3,4\n", "x.csv, line 2: expected 5 columns"},
+        {kHeader + "1,2,3,4,5,6\n", "x.csv, line 2: expected 5 columns"},
+        {kHeader + "1,abc,3,4,5\n", "x.csv, line 2: speed_kms \"abc\" is not a finite number"},
+        {kHeader + "1,,3,4,5\n", "x.csv, line 2: speed_kms \"\" is not"},
+        {kHeader + "1,2,3,4,nan\n", "x.csv, line 2: disk_kms \"nan\" is not"},
+        {kHeader + "1e999,2,3,4,5\n", "x.csv, line 2: radius_kpc"},
+        {"# a\n\n" + kHeader + "1,2,3,4,5\n1,2,3,4,5\n", "x.csv, line 5: radius_kpc must grow"},
+        {kHeader + "0,2,3,4,5\n", "x.csv, line 2: radius_kpc must be above 0"},
+        {kHeader + "1,-2,3,4,5\n", "x.csv, line 2: speed_kms must not be negative"},
+        {kHeader + "1,2,-3,4,5\n", "x.csv, line 2: error_kms must not be negative"},
+    };
+    for (const Case& c : cases) {
+        const auto r = parseObservedCurve(c.text, "x.csv");
+        ASSERT_FALSE(r) << c.text;
+        EXPECT_TRUE(r.error().starts_with(c.message)) << r.error();
+    }
+}
+
+TEST(ObservedCurve, ScalesLayTheFlatPartOntoTheOuterStars)
+{
+    std::vector<ObservedRow> obs;
+    const double outer[] = {100, 110, 120, 130, 140};
+    for (int r = 1; r <= 10; ++r) obs.push_back({double(r), r > 5 ? outer[r - 6] : 10.0 * r, 1, 0, 0});
+    // Outer half of 1..10 kpc: 6..10, median 8 kpc and 120 km/s. Outer third of
+    // the nine stars turning the right way: 700..900 twips, median 800 and 24.
+    const std::vector<CurvePoint> sim = {{100, 5},  {200, 9},  {300, 12}, {400, 15}, {500, 17}, {600, 19},
+                                         {700, 20}, {900, 24}, {800, 30}, {1000, -5}, {0, 50}};
+    const ObservedScale s = scaleObserved(obs, sim);
+    EXPECT_TRUE(s.matched);
+    EXPECT_EQ(s.twipsPerKpc, 100);
+    EXPECT_EQ(s.speedPerKms, 0.2);
+    EXPECT_EQ(s.simulatedPoints, 3);
+    EXPECT_EQ(s.observedRows, 5);
+
+    // NGC 3198's flat part: 24..44 kpc, medians 34.06 kpc and 149 km/s.
+    const auto ngc = ngc3198Curve();
+    ASSERT_TRUE(ngc);
+    const std::vector<CurvePoint> one = {{3406, 14.9}};
+    const ObservedScale n = scaleObserved(*ngc, one);
+    EXPECT_EQ(n.observedRows, 11);
+    EXPECT_NEAR(n.twipsPerKpc, 100, 1e-12);
+    EXPECT_NEAR(n.speedPerKms, 0.1, 1e-15);
+
+    // Nothing to match: the defaults.
+    const std::vector<std::vector<CurvePoint>> none = {{}, {{500, -3}, {900, -1}}, {{0, 10}, {0, 20}}};
+    for (const auto& pts : none) {
+        const ObservedScale d = scaleObserved(obs, pts);
+        EXPECT_FALSE(d.matched);
+        EXPECT_EQ(d.twipsPerKpc, kDefaultTwipsPerKpc);
+        EXPECT_EQ(d.speedPerKms, kDefaultSpeedPerKms);
+    }
+    EXPECT_FALSE(scaleObserved({}, sim).matched);
+}
+
+}  // namespace
+}  // namespace orb
