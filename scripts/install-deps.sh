@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Orbitarium needs, with apt-get,
-# only when something is missing. Usage: scripts/install-deps.sh [--dev]
-# (--dev adds Xvfb and ImageMagick for looking at the window without a display).
+# only when something is missing. Usage: scripts/install-deps.sh [--dev] [--fuzz]
+# (--dev adds Xvfb and ImageMagick for looking at the window without a display;
+# --fuzz adds clang and its libFuzzer runtime for scripts/fuzz.sh).
 set -euo pipefail
 
 packages=(g++ make cmake qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
 if [[ "${1:-}" == "--dev" ]]; then
   packages+=(xvfb xauth imagemagick)
 fi
+for arg in "$@"; do
+  if [[ "$arg" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi
+done
 
 missing=()
 for p in "${packages[@]}"; do

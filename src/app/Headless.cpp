@@ -161,11 +161,12 @@ private:
     }
     static long long whole(const QString& text, long long lo, long long hi, const QString& what)
     {
-        auto v = strictNumber(text.toStdString());
-        if (!v || *v != static_cast<double>(static_cast<long long>(*v)) || *v < lo || *v > hi)
+        const auto v = strictNumber(text.toStdString());
+        const auto n = v ? wholeNumber(*v, lo, hi) : std::nullopt;
+        if (!n)
             throw Failure{what + " must be a whole number " + QString::number(lo) + ".." + QString::number(hi) +
                           ", not \"" + text + "\""};
-        return static_cast<long long>(*v);
+        return *n;
     }
 
     void set(const QString& arg);

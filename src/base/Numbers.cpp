@@ -158,51 +158,81 @@ std::int32_t roundClamp(double x, std::int32_t lo, std::int32_t hi)
     return static_cast<std::int32_t>(r);
 }
 
+std::optional<long long> wholeNumber(double v, long long lo, long long hi)
+{
+    // [-2^63, 2^63) are exact doubles; NaN fails both comparisons.
+    if (!(v >= -9223372036854775808.0 && v < 9223372036854775808.0)) return std::nullopt;
+    if (v != std::trunc(v)) return std::nullopt;
+    const auto n = static_cast<long long>(v);
+    if (n < lo || n > hi) return std::nullopt;
+    return n;
+}
+
+namespace {
+
+// The text of the number d1.d2d3... x 10^exp10 (digits: up to 15 significant).
+std::string plainText(bool negative, std::string digits, int exp10)
+{
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    std::string out = negative ? "-" : "";
+    if (exp10 >= 15 || exp10 < -15) {
+        // Exponent form, mantissa trimmed: 1E+20, -2.5E-16.
+        out += digits[0];
+        if (digits.size() > 1) {
+            out += '.';
+            out.append(digits, 1, std::string::npos);
+        }
+        out += exp10 < 0 ? "E-" : "E+";
+        out += std::to_string(exp10 < 0 ? -exp10 : exp10);
+    } else if (exp10 >= 0) {
+        const auto whole = static_cast<std::size_t>(exp10) + 1;
+        if (digits.size() <= whole) {
+            out += digits;
+            out.append(whole - digits.size(), '0');
+        } else {
+            out.append(digits, 0, whole);
+            out += '.';
+            out.append(digits, whole, std::string::npos);
+        }
+    } else {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-exp10 - 1), '0');
+        out += digits;
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string numText(double x)
 {
-    if (std::isnan(x)) return "0";
-    if (x == 0) return "0";
-    char buf[64];
-    double mag = std::fabs(x);
-    if (mag >= 1e15 || mag < 1e-15) {
-        // Exponent form, mantissa trimmed: 1E+20, -2.5E-16.
-        std::snprintf(buf, sizeof buf, "%.14E", x);
-        std::string s(buf);
-        auto e = s.find('E');
-        std::string mant = s.substr(0, e);
-        std::string ex = s.substr(e + 1);
-        if (mant.find('.') != std::string::npos) {
-            while (!mant.empty() && mant.back() == '0') mant.pop_back();
-            if (!mant.empty() && mant.back() == '.') mant.pop_back();
-        }
-        // Exponent without leading zeros beyond two digits: E+20, E-05 -> E-5? keep plain.
-        char sign = ex.empty() ? '+' : ex[0];
-        std::string digits = ex.substr(1);
-        while (digits.size() > 1 && digits.front() == '0') digits.erase(digits.begin());
-        return mant + "E" + sign + digits;
+    if (std::isnan(x) || x == 0) return "0";
+    if (std::isinf(x)) x = std::copysign(std::numeric_limits<double>::max(), x);
+    // 15 significant digits, rounded to nearest: "-d.dddddddddddddde+XXX".
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.14e", x);
+    const std::string_view s(buf);
+    const bool negative = s.front() == '-';
+    const std::size_t first = negative ? 1 : 0;
+    std::string digits;
+    digits += s[first];
+    digits.append(s.substr(first + 2, 14));
+    const std::size_t e = s.find('e');
+    int exp10 = 0;
+    std::from_chars(s.data() + e + (s[e + 1] == '+' ? 2 : 1), s.data() + s.size(), exp10);
+
+    std::string text = plainText(negative, digits, exp10);
+    if (strictNumber(text)) return text;
+    // Rounded up past the largest double (only its neighbourhood does that):
+    // the 15 digits rounded toward zero are the closest text that reads back.
+    long long d = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), d);
+    --d;
+    if (d < 100000000000000LL) {
+        d = d * 10 + 9;
+        --exp10;
     }
-    std::snprintf(buf, sizeof buf, "%.15g", x);
-    std::string s(buf);
-    if (s.find('e') != std::string::npos) {
-        // %.15g chose exponent form for a small magnitude: write it out in full.
-        std::snprintf(buf, sizeof buf, "%.30f", x);
-        s = buf;
-        // keep 15 significant digits
-        std::size_t firstSig = s.find_first_of("123456789");
-        std::size_t point = s.find('.');
-        std::size_t keep = firstSig;
-        int sig = 0;
-        while (keep < s.size() && sig < 15) {
-            if (s[keep] != '.') ++sig;
-            ++keep;
-        }
-        s.resize(keep);
-        if (s.find('.') != std::string::npos && point != std::string::npos) {
-            while (!s.empty() && s.back() == '0') s.pop_back();
-            if (!s.empty() && s.back() == '.') s.pop_back();
-        }
-    }
-    return s;
+    return plainText(negative, std::to_string(d), exp10);
 }
 
 std::string shortestText(double x)

@@ -29,8 +29,16 @@ std::optional<std::int16_t> strictInt16(std::string_view text);
 // Round half to even and clamp into [lo, hi]; NaN gives lo.
 std::int32_t roundClamp(double x, std::int32_t lo, std::int32_t hi);
 
-// Plain decimal text: up to 15 significant digits, no grouping, exponent form
-// only for very large or very small magnitudes ("1E+20").
+// The value when it is exactly a whole number within [lo, hi]; nothing for a
+// fraction, NaN, infinity or anything out of range. The range is checked before
+// the value is converted, so no double ever reaches a cast it does not fit.
+std::optional<long long> wholeNumber(double v, long long lo, long long hi);
+
+// Plain decimal text: up to 15 significant digits (rounded to nearest), no
+// grouping, exponent form only for very large or very small magnitudes
+// ("1E+20"). The text always reads back through strictNumber: where rounding
+// would carry past the largest double the last digit is rounded down instead.
+// NaN is written "0", infinities as the largest double.
 std::string numText(double x);
 
 // Shortest text that reads back to exactly the same value (scene files).

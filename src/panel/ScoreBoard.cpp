@@ -29,7 +29,8 @@ QString defaultRecordPath()
 
 }  // namespace
 
-ScoreBoard::ScoreBoard(Stage& stage, const QString& recordFile) : stage_(stage), recordPath_(recordFile)
+ScoreBoard::ScoreBoard(Stage& stage, const QString& recordFile)
+    : stage_(stage), keeper_((recordFile.isEmpty() ? defaultRecordPath() : recordFile).toStdString())
 {
     box_ = makeGroup("FrameScore", "Score");
     auto* gs = new QGridLayout(box_);
@@ -61,30 +62,23 @@ ScoreBoard::ScoreBoard(Stage& stage, const QString& recordFile) : stage_(stage),
     gs->addWidget(LaTT_, 1, 5);
 
     connect(&stage_.timers.TiK(), &Timer::timeout, this, &ScoreBoard::TiK_Timer);
-    readRecord();
-}
 
-void ScoreBoard::report(const QString& message)
-{
-    if (!problem_.isEmpty()) return;  // said once
-    problem_ = message;
-    std::fprintf(stderr, "orbitarium: %s\n", message.toUtf8().constData());
-    emit recordTrouble(message);
-}
-
-void ScoreBoard::readRecord()
-{
-    if (recordPath_.isEmpty()) recordPath_ = defaultRecordPath();
     World& w = stage_.world;
-    const auto r = loadRecord(recordPath_.toStdString());
-    w.recordScore = r.ok() ? *r : 1;
+    const Status loaded = keeper_.load();
+    w.recordScore = keeper_.record();
     w.recordCheck = static_cast<std::int32_t>(std::floor(w.recordScore / 7.0));
     Label5_->setText(QString::number(w.recordScore));
-    if (!r.ok()) {
-        // A record file that cannot be read is left alone.
-        mayWrite_ = false;
-        report(QString::fromStdString(r.error()));
-    }
+    report(loaded);
+}
+
+void ScoreBoard::report(const Status& s)
+{
+    // The keeper gives each trouble once; the first is kept for the status line.
+    if (s) return;
+    const QString message = QString::fromStdString(s.error());
+    if (problem_.isEmpty()) problem_ = message;
+    std::fprintf(stderr, "orbitarium: %s\n", message.toUtf8().constData());
+    emit recordTrouble(message);
 }
 
 void ScoreBoard::startRun() { clock_.start(stage_.world, stage_.clock.hhmmss()); }
@@ -94,10 +88,12 @@ void ScoreBoard::TiK_Timer()
     World& w = stage_.world;
     const std::string now = stage_.clock.hhmmss();
     LaTot_->setText(QString::number(livePlanets(w)));
-    if (clock_.tick(w, now) && mayWrite_) {
-        // A new record is written on the same tick, so it survives an abrupt end.
-        if (Status saved = saveRecord(recordPath_.toStdString(), w.recordScore); !saved)
-            report(QString::fromStdString(saved.error()));
+    if (clock_.tick(w, now)) {
+        // A new record is written on the same tick, so it survives an abrupt end;
+        // a higher one another run wrote meanwhile is taken over.
+        report(keeper_.offer(w.recordScore));
+        w.recordScore = keeper_.record();
+        w.recordCheck = static_cast<std::int32_t>(std::floor(w.recordScore / 7.0));
     }
     Label3_->setText(QString::number(w.score));
     Label2_->setText(QString::number(w.runSeconds));

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QString>
 
+#include "panel/RecordFile.h"
 #include "panel/ScoreClock.h"
 #include "platform/Stage.h"
 
@@ -18,7 +19,7 @@ public:
     ScoreBoard(Stage& stage, const QString& recordFile);
 
     QWidget* group() const { return box_; }
-    QString recordPath() const { return recordPath_; }
+    QString recordPath() const { return QString::fromStdString(keeper_.path()); }
     // What went wrong with the record file, empty when nothing did.
     QString recordProblem() const { return problem_; }
 
@@ -31,16 +32,14 @@ signals:
     void recordTrouble(const QString& message);
 
 private:
-    void readRecord();
-    void report(const QString& message);
+    void report(const Status& s);
 
     Stage& stage_;
     QGroupBox* box_;
     QLabel *LaTot_, *Label3_, *Label2_, *Label4_, *Label5_, *LaTT_;
     ScoreClock clock_;
-    QString recordPath_;
+    RecordKeeper keeper_;
     QString problem_;
-    bool mayWrite_ = true;
 };
 
 }  // namespace orb

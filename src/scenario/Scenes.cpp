@@ -26,10 +26,8 @@ Scenes::Scenes(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
 
 Status Scenes::openScene(const QString& path)
 {
-    const auto text = readTextFile(str(path));
-    if (!text) return fail(text.error());
-    const auto highest = loadScene(*text, stage_.world);
-    if (!highest) return fail(str(path) + ": " + highest.error());
+    const auto highest = loadSceneFile(str(path), stage_.world);
+    if (!highest) return fail(highest.error());
     // A scene is a run of its own: no stars wait to be emitted, and the old
     // trails go. A paused run is resumed first, as a preset does.
     if (stage_.run.paused()) pause_.Command5_Click();

@@ -73,23 +73,12 @@ struct LeaveCase {
 
 TEST_F(EditorTest, FieldLeaveCorrectsTheFirstFieldOutOfRangeOrAppliesAll)
 {
+    // The checks themselves are the editor's rules; here, what a leave does with them.
     const std::vector<LeaveCase> cases = {
-        // One correction per leave, in the order x < 0, y < 0, x > width, y > height, then the momenta.
         {{"-5", "-5", "300", "300", "9"}, {"0", "-5", "300", "300", "9"}, false},
-        {{"100", "-1", "300", "300", "9"}, {"100", "0", "300", "300", "9"}, false},
-        {{"20000", "-1", "3", "4", "9"}, {"20000", "0", "3", "4", "9"}, false},
         {{"20000", "12000", "3", "4", "9"}, {"15360", "12000", "3", "4", "9"}, false},
-        {{"100", "12000", "300", "4", "9"}, {"100", "11520", "300", "4", "9"}, false},
-        {{"100", "200", "-300", "300", "9"}, {"100", "200", "-200", "300", "9"}, false},
-        {{"100", "200", "300", "-300", "9"}, {"100", "200", "200", "-300", "9"}, false},
-        {{"100", "200", "3", "-250", "9"}, {"100", "200", "3", "-200", "9"}, false},
-        {{"100", "200", "3", "250", "9"}, {"100", "200", "3", "200", "9"}, false},
-        // Nothing out of range: all five go into the table. Gravity has no limits.
         {{"100", "200", "3", "4", "1e9"}, {"100", "200", "3", "4", "1000000000"}, true},
-        {{"15360", "11520", "200", "-200", "0"}, {"15360", "11520", "200", "-200", "0"}, true},
         {{"0", "0", "-200", "200", "-7.5"}, {"0", "0", "-200", "200", "-7.5"}, true},
-        // The width is compared at single precision.
-        {{"15360.0001", "1", "1", "1", "1"}, {"15360.0001", "1", "1", "1", "1"}, true},
     };
     for (const LeaveCase& c : cases) {
         SCOPED_TRACE(std::string(c.typed[0]) + " " + c.typed[1] + " " + c.typed[2] + " " + c.typed[3] + " " +

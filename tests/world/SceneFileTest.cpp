@@ -7,6 +7,12 @@
 #include <cstring>
 #include <limits>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <vector>
+
 #include "base/Files.h"
 #include "world/SceneFile.h"
 
@@ -145,17 +151,98 @@ TEST(SceneFile, FilesOnDisk)
     auto w = awkwardWorld();
     const Status written = writeFileAtomically(path, sceneText(*w));
     ASSERT_TRUE(written) << written.error();
-    const auto text = readTextFile(path);
+    const auto text = readRegularFile(path, kSceneMaxBytes);
     ASSERT_TRUE(text) << text.error();
     EXPECT_EQ(*text, sceneText(*w));
     std::remove(path.c_str());
 
-    const auto missing = readTextFile(dir + "no/such/folder/scene.csv");
+    const auto missing = readRegularFile(dir + "no/such/folder/scene.csv", kSceneMaxBytes);
     EXPECT_FALSE(missing);
     EXPECT_NE(missing.error().find("scene.csv"), std::string::npos);
     const Status unwritable = writeFileAtomically(dir + "no/such/folder/scene.csv", "x");
     EXPECT_FALSE(unwritable);
     EXPECT_NE(unwritable.error().find("scene.csv"), std::string::npos);
+}
+
+TEST(SceneFile, QuotedCellsAreOnePrintableLine)
+{
+    struct Case {
+        std::string cell;
+        std::string quoted;
+    } cases[] = {
+        {"abc", "\"abc\""},
+        {std::string("a\0b", 3), "\"a\\x00b\""},
+        {"\t\r\n", "\"\\t\\r\\n\""},
+        {"\x7f\x01\x1f", "\"\\x7F\\x01\\x1F\""},
+        {"\\\"", "\"\\\\\\\"\""},
+        {"\xc3\xa9\xf0\x9f\x98\x80", "\"\xc3\xa9\xf0\x9f\x98\x80\""},  // whole UTF-8 stays
+        {"\xff\xc0\xaf", "\"\\xFF\\xC0\\xAF\""},                          // stray and overlong bytes
+        {"\xed\xa0\x80", "\"\\xED\\xA0\\x80\""},                          // a surrogate
+        {"\xf4\x90\x80\x80", "\"\\xF4\\x90\\x80\\x80\""},              // past U+10FFFF
+        {"1\xe2\x82", "\"1\\xE2\\x82\""},                                  // cut short
+        {"\xe2\x80\xa8\xc2\x85\xe2\x80\xae", "\"\\u2028\\u0085\\u202E\""},  // line breaks, direction
+        {std::string(40, '7'), "\"" + std::string(40, '7') + "\""},
+        {std::string(41, '7'), "\"" + std::string(40, '7') + "...\""},
+        {"\t" + std::string(40, '7'), "\"\\t" + std::string(39, '7') + "...\""},  // characters, not bytes
+    };
+    for (const auto& c : cases) EXPECT_EQ(quoteCell(c.cell), c.quoted) << c.quoted;
+    // Forty-one characters of two bytes each.
+    std::string accents;
+    for (int i = 0; i < 41; ++i) accents += "\xc3\xa9";
+    EXPECT_EQ(quoteCell(accents), "\"" + accents.substr(0, 80) + "...\"");
+
+    // Through the loader: a huge cell and a NUL give a short, whole message.
+    for (const std::string& cell : {std::string(1 << 20, '9') + "x", std::string("12\0\r\t", 5) + "4"}) {
+        auto w = awkwardWorld();
+        const auto res = loadScene(kHeader + "\n1," + cell + ",0,0,0,0,0,0,0,0,0\n", *w);
+        ASSERT_FALSE(res.ok());
+        EXPECT_LT(res.error().size(), 200u);
+        EXPECT_EQ(res.error().rfind("line 2: posX \"", 0), 0u) << res.error();
+        EXPECT_NE(res.error().find("\" is not a finite number"), std::string::npos) << res.error();
+        for (char ch : res.error()) EXPECT_TRUE(ch >= 0x20 && ch != 0x7f) << res.error();
+    }
+}
+
+TEST(SceneFile, FileRefusalsNameTheFileOnce)
+{
+    std::string tmpl = ::testing::TempDir() + "orb_scene_XXXXXX";
+    std::vector<char> buf(tmpl.begin(), tmpl.end());
+    buf.push_back('\0');
+    const std::string dir = ::mkdtemp(buf.data());
+    const std::string fifo = dir + "/fifo.csv", bad = dir + "/bad.csv", big = dir + "/big.csv", good = dir + "/good.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::ofstream(bad) << kHeader << "\n1,abc,0,0,0,0,0,0,0,0,0\n";
+    std::ofstream(big) << kHeader << "\n" << std::string(kSceneMaxBytes, '\n');
+    auto w = awkwardWorld();
+    std::ofstream(good) << sceneText(*w);
+
+    struct Case {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {dir, dir + " is a folder"},
+        {fifo, fifo + " is not a regular file"},
+        {"/dev/zero", "/dev/zero is not a regular file"},
+        {dir + "/none.csv", "cannot open " + dir + "/none.csv: No such file or directory"},
+        {big, big + " is too large (more than " + std::to_string(kSceneMaxBytes) + " bytes)"},
+        {bad, bad + ": line 2: posX \"abc\" is not a finite number"},
+    };
+    ::alarm(20);  // a read that blocks ends the test run instead of hanging it
+    for (const auto& c : cases) {
+        auto before = std::make_unique<World>(*w);
+        const auto res = loadSceneFile(c.path, *w);
+        EXPECT_EQ(res.error(), c.message);
+        EXPECT_TRUE(sameTable(*w, *before)) << c.path;
+    }
+    ::alarm(0);
+
+    auto back = std::make_unique<World>();
+    const auto loaded = loadSceneFile(good, *back);
+    ASSERT_TRUE(loaded) << loaded.error();
+    EXPECT_EQ(*loaded, kMaxBody);
+    EXPECT_TRUE(sameTable(*w, *back));
+    for (const auto& p : {fifo, bad, big, good}) ::unlink(p.c_str());
+    ::rmdir(dir.c_str());
 }
 
 }  // namespace

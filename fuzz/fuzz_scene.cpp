@@ -1,0 +1,108 @@
+// The scene parser: a refusal leaves the table as it was and says so in one
+// printable line of bounded length; an accepted scene holds only values the
+// table may hold, and writes back to the same table.
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+#include "Require.h"
+#include "world/SceneFile.h"
+
+namespace {
+
+using namespace orb;
+
+template <class T>
+bool sameBits(const Slots<T>& a, const Slots<T>& b)
+{
+    return std::memcmp(a.data(), b.data(), sizeof(T) * kSlots) == 0;
+}
+
+bool sameTable(const World& a, const World& b)
+{
+    return sameBits(a.posX, b.posX) && sameBits(a.posY, b.posY) && sameBits(a.momX, b.momX) &&
+           sameBits(a.momY, b.momY) && sameBits(a.gravity, b.gravity) && a.outOfPlay == b.outOfPlay &&
+           sameBits(a.bodyType, b.bodyType) && sameBits(a.colRed, b.colRed) && sameBits(a.colGreen, b.colGreen) &&
+           sameBits(a.colBlue, b.colBlue);
+}
+
+// A table that no scene could hold (colours off the whole numbers, odd play
+// states), so any change a refused scene made would show.
+const World& filled()
+{
+    static const std::unique_ptr<World> w = [] {
+        auto t = std::make_unique<World>();
+        for (int i = 0; i < kSlots; ++i) {
+            t->posX[i] = i * 0.5;
+            t->posY[i] = -i;
+            t->momX[i] = 1.0 / (i + 1);
+            t->momY[i] = i;
+            t->gravity[i] = 7;
+            t->outOfPlay[i] = static_cast<std::int16_t>(i % 3);
+            t->bodyType[i] = 9;
+            t->colRed[i] = 0.5f;
+            t->colGreen[i] = 300;
+            t->colBlue[i] = -1;
+        }
+        return t;
+    }();
+    return *w;
+}
+
+// One line of printable UTF-8: no C0 or C1 control, no DEL, no line or
+// paragraph separator, nothing malformed.
+bool printableLine(std::string_view s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            if (c < 0x20 || c == 0x7F) return false;
+            ++i;
+            continue;
+        }
+        const std::size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+        if (n == 0 || i + n > s.size()) return false;
+        char32_t cp = c & (0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k) {
+            const auto b = static_cast<unsigned char>(s[i + k]);
+            if ((b & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < least[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        if (cp <= 0x9F || cp == 0x2028 || cp == 0x2029) return false;
+        i += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    auto w = std::make_unique<World>(filled());
+    const auto res = loadScene(text, *w);
+    if (!res) {
+        ORB_REQUIRE(sameTable(*w, filled()));
+        ORB_REQUIRE(!res.error().empty() && res.error().size() <= 400);
+        ORB_REQUIRE(res.error().rfind("line ", 0) == 0);
+        ORB_REQUIRE(printableLine(res.error()));
+        return 0;
+    }
+    ORB_REQUIRE(*res >= 0 && *res <= kMaxBody);
+    for (int i = 0; i < kSlots; ++i) {
+        for (double v : {w->posX[i], w->posY[i], w->momX[i], w->momY[i], w->gravity[i], w->bodyType[i]})
+            ORB_REQUIRE(std::isfinite(v));
+        ORB_REQUIRE(w->outOfPlay[i] == 0 || w->outOfPlay[i] == 1);
+        for (float c : {w->colRed[i], w->colGreen[i], w->colBlue[i]})
+            ORB_REQUIRE(c >= 0 && c <= 255 && c == std::floor(c));
+    }
+    auto again = std::make_unique<World>();
+    const auto back = loadScene(sceneText(*w), *again);
+    ORB_REQUIRE(back && *back == kMaxBody);
+    ORB_REQUIRE(sameTable(*w, *again));
+    return 0;
+}
