@@ -1,9 +1,19 @@
 #include "app/Fs4x3.h"
 
+#include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QScrollArea>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "panel/BodyEditor.h"
@@ -17,7 +27,9 @@
 #include "platform/RunState.h"
 #include "platform/Stage.h"
 #include "platform/Timer.h"
+#include "platform/Widgets.h"
 #include "scenario/Go.h"
+#include "scenario/PresetTable.h"
 #include "scenario/Presets.h"
 #include "scenario/Scenes.h"
 #include "scenario/Simulation.h"
@@ -26,7 +38,7 @@ namespace orb {
 namespace {
 
 const char* kStyle = R"(
-Fs4x3, QWidget#panel { background: #101218; }
+QMainWindow, QWidget#panel { background: #101218; }
 QScrollArea { background: #101218; border: none; }
 QLabel { color: #b8bccb; }
 QLabel#LaChirp\(0\) { color: #e8d890; }
@@ -40,18 +52,55 @@ QPushButton { background: #272b36; color: #e8e8f0; border: 1px solid #4a5060; bo
               padding: 3px 8px; }
 QPushButton:hover { background: #333a4a; }
 QPushButton:pressed { background: #1c2030; }
+QComboBox { background: #272b36; color: #e8e8f0; border: 1px solid #4a5060; border-radius: 3px; padding: 1px 6px; }
+QComboBox QAbstractItemView { background: #272b36; color: #e8e8f0; selection-background-color: #5060a0; }
 QGroupBox { color: #93a8e8; border: 1px solid #2e3444; border-radius: 4px; margin-top: 9px; padding-top: 4px; }
 QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; }
 QCheckBox, QRadioButton { color: #d0d4e0; }
+QTabWidget::pane { border: 1px solid #2e3444; border-radius: 4px; top: -1px; }
+QTabBar::tab { background: #1a1d26; color: #a8b0c8; border: 1px solid #2e3444; padding: 4px 12px;
+               border-top-left-radius: 4px; border-top-right-radius: 4px; }
+QTabBar::tab:selected { background: #272b36; color: #f0f0f8; }
 QScrollBar:horizontal { background: #202228; height: 14px; }
 QScrollBar::handle:horizontal { background: #5a6278; min-width: 16px; border-radius: 3px; }
+QScrollBar:vertical { background: #15171d; width: 12px; }
+QScrollBar::handle:vertical { background: #3c4254; min-height: 24px; border-radius: 4px; }
+QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }
+QMenuBar { background: #171a22; color: #d8dcea; }
+QMenuBar::item:selected { background: #2c3242; }
+QMenu { background: #1d2029; color: #d8dcea; border: 1px solid #3a4050; }
+QMenu::item:selected { background: #3a4664; }
+QMenu::item:disabled { color: #6a7080; }
+QStatusBar { background: #171a22; color: #b8bccb; }
 QMessageBox QLabel { color: #101010; }
 QToolTip { color: #101010; background: #f0f0d8; border: 1px solid #808080; }
 )";
 
+// The desktop's own keys for an action, or the usual ones where the platform
+// names none (a desktop without a theme, or the offscreen platform).
+QKeySequence standardKeys(QKeySequence::StandardKey key, const char* usual)
+{
+    const QKeySequence keys(key);
+    return keys.isEmpty() ? QKeySequence(usual) : keys;
+}
+
+// Panel pages, in tab order.
+enum Page { kGalaxyPage, kPhysicsPage, kBodyPage };
+
+QWidget* column(std::initializer_list<QWidget*> widgets)
+{
+    auto* page = new QWidget;
+    auto* v = new QVBoxLayout(page);
+    v->setContentsMargins(4, 6, 4, 4);
+    v->setSpacing(5);
+    for (QWidget* w : widgets) v->addWidget(w);
+    v->addStretch(1);
+    return page;
+}
+
 }  // namespace
 
-Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QWidget(parent), world_(std::make_unique<World>())
+Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), world_(std::make_unique<World>())
 {
     setObjectName("Fs4x3");
     setWindowTitle("Vantor 3 : Orbitarium");
@@ -65,7 +114,7 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QWidget(parent), world_(s
         ownRng_ = std::make_unique<SeededRandom>();
         rng_ = ownRng_.get();
     }
-    auto endProgram = options.endProgram ? options.endProgram : [] { QCoreApplication::exit(0); };
+    endProgram_ = options.endProgram ? options.endProgram : [] { QCoreApplication::exit(0); };
 
     canvas_ = std::make_unique<FieldCanvas>();
     view_ = new FieldView(*canvas_, this);
@@ -79,21 +128,38 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QWidget(parent), world_(s
     settings_ = std::make_unique<Settings>(*stage_);
     editor_ = std::make_unique<BodyEditor>(*stage_, *settings_);
     pause_ = std::make_unique<Pause>(*stage_, *settings_, *editor_);
-    score_ = std::make_unique<ScoreBoard>(*stage_, options.recordFile);
-    links_ = std::make_unique<Links>(*stage_, endProgram);
+    score_ = std::make_unique<ScoreBoard>(*stage_, options.recordFile, options.recordInMemory);
+    links_ = std::make_unique<Links>(*stage_, endProgram_);
     go_ = std::make_unique<RunStart>(*stage_, *settings_, *score_, *links_);
     presets_ = std::make_unique<Presets>(*stage_, *settings_, *pause_, *go_);
-    simulation_ = std::make_unique<Simulation>(*stage_, *settings_, *presets_,
+    simulation_ = std::make_unique<Simulation>(*stage_, *settings_, *presets_, *editor_,
                                                options.kernels ? *options.kernels : bestKernelSet());
     scenes_ = std::make_unique<Scenes>(*stage_, *settings_, *pause_, *go_);
     connect(settings_.get(), &Settings::labelClicked, editor_.get(), &BodyEditor::La_Click);
+    // A new tick interval counts from the moment its field is left.
+    connect(settings_.get(), &Settings::tickIntervalChanged, this, [this](int ms) {
+        if (!run_->idle()) timers_->Ti().setInterval(ms);
+    });
+    connect(run_.get(), &RunState::changed, this, &Fs4x3::onPhase);
 
     view_->setTagSource([this]() -> std::optional<QPointF> {
         const int t = world_->taggedBody;
-        if (t < 1 || t > world_->bodyCount || t > kMaxBody || world_->outOfPlay[t] != 0) return std::nullopt;
+        if (t < 1 || t > lastBody(*world_) || world_->outOfPlay[t] != 0) return std::nullopt;
         return QPointF(world_->posX[t], world_->posY[t]);
     });
+    view_->setBodySource([this](std::vector<FieldView::Dot>& dots) {
+        const World& w = *world_;
+        for (int i = 0; i <= lastBody(w); ++i) {
+            if (w.outOfPlay[i] != 0) continue;
+            const Rgb c = rgbOf(w.colRed[i], w.colGreen[i], w.colBlue[i]);
+            // A body drawn black (sol at the start) is marked in a dim white.
+            const QRgb rgb = (c.r | c.g | c.b) ? qRgb(c.r, c.g, c.b) : qRgb(150, 150, 160);
+            dots.push_back({w.posX[i], w.posY[i], rgb});
+        }
+    });
     layOut();
+    buildMenus();
+    onPhase();
 }
 
 Fs4x3::~Fs4x3()
@@ -113,49 +179,252 @@ Fs4x3::~Fs4x3()
 void Fs4x3::layOut()
 {
     setStyleSheet(kStyle);
-    auto* outer = new QHBoxLayout(this);
+    auto* centre = new QWidget;
+    centre->setObjectName("centre");
+    auto* outer = new QHBoxLayout(centre);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
     outer->addWidget(view_, 1);
 
-    auto* scroll = new QScrollArea(this);
+    auto* scroll = new QScrollArea;
     scroll->setObjectName("panelScroll");
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setFixedWidth(404);
+    scroll->setFixedWidth(kPanelWidth);
     auto* panel = new QWidget;
     panel->setObjectName("panel");
     scroll->setWidget(panel);
     outer->addWidget(scroll);
+    setCentralWidget(centre);
 
     auto* col = new QVBoxLayout(panel);
     col->setContentsMargins(8, 6, 8, 8);
     col->setSpacing(5);
 
-    auto* runRow = new QHBoxLayout;
-    runRow->addWidget(go_->goButton());
-    runRow->addWidget(pause_->button());
-    runRow->addWidget(go_->clearButton());
-    runRow->addStretch(1);
-    runRow->addWidget(go_->autoClear());
+    // The run's own controls, each in a place of its own whether shown or not:
+    // Go and Pause share one.
+    auto* runRow = new QGridLayout;
+    runRow->setHorizontalSpacing(6);
+    runRow->addWidget(go_->goButton(), 0, 0);
+    runRow->addWidget(pause_->button(), 0, 0);
+    runRow->addWidget(go_->clearButton(), 0, 1);
+    runRow->addWidget(go_->autoClear(), 0, 2);
+    runRow->setColumnStretch(3, 1);
+    for (QWidget* w : {go_->goButton(), pause_->button(), go_->clearButton(), go_->autoClear()}) keepPlace(w);
     col->addLayout(runRow);
 
-    auto* linkRow = new QHBoxLayout;
-    linkRow->addWidget(scenes_->buttons());
-    linkRow->addWidget(links_->linkButtons(), 1);
-    col->addLayout(linkRow);
+    auto* speedRow = new QHBoxLayout;
+    speedRow->addWidget(makeLabel("Speed", simulation_->speedControl()->toolTip()));
+    speedRow->addWidget(simulation_->speedControl());
+    speedRow->addStretch(1);
+    speedRow->addWidget(scenes_->buttons());
+    col->addLayout(speedRow);
+    col->addWidget(links_->linkButtons());
 
-    // While paused the editor sits right under the run buttons, in view.
-    col->addWidget(editor_->widget());
-    col->addWidget(presets_->presetGroup());
+    // The message line keeps a height of its own, so a longer text moves nothing.
+    chirp_->widget()->setFixedHeight(4 * chirp_->widget()->fontMetrics().lineSpacing() + 4);
     col->addWidget(chirp_->widget());
-    col->addWidget(presets_->starGroups());
-    col->addWidget(settings_->physicsGroup());
-    col->addWidget(settings_->borderGroup());
+
+    tabs_ = new QTabWidget;
+    tabs_->setObjectName("panelTabs");
+    tabs_->addTab(column({presets_->presetGroup(), presets_->starGroups()}), "Galaxy");
+    tabs_->addTab(column({settings_->physicsGroup(), settings_->borderGroup()}), "Physics");
+    tabs_->addTab(column({editor_->widget()}), "Body");
+    tabs_->setTabToolTip(kGalaxyPage, "The galaxy presets, the seed and the star parameters");
+    tabs_->setTabToolTip(kPhysicsPage, "The law of gravity, the sizes of the bodies and the border rules");
+    tabs_->setTabToolTip(kBodyPage, "The body editor: pick a body while paused and read or change it");
+    col->addWidget(tabs_);
     col->addWidget(score_->group());
     col->addStretch(1);
 
-    resize(1024 + 404, 790);
+    status_ = new QLabel;
+    status_->setObjectName("Status");
+    statusBar()->addWidget(status_, 1);
+    statusBar()->setSizeGripEnabled(false);
+    statusBeat_ = new QTimer(this);
+    connect(statusBeat_, &QTimer::timeout, this, &Fs4x3::updateStatus);
+    statusBeat_->start(500);
+    connect(score_.get(), &ScoreBoard::recordTrouble, this, &Fs4x3::updateStatus);
+
+    setGeometry(placement(QRect(0, 0, 1600, 1000)));
+}
+
+QRect Fs4x3::placement(const QRect& available)
+{
+    // The field at its own size beside the panel, with room for the menu and
+    // the status line; on a smaller screen the field gives way.
+    const QSize preferred(1024 + kPanelWidth, 768 + 56);
+    const QSize size = preferred.boundedTo(available.size());
+    return {available.topLeft() + QPoint((available.width() - size.width()) / 2,
+                                         (available.height() - size.height()) / 2),
+            size};
+}
+
+void Fs4x3::buildMenus()
+{
+    auto add = [this](QMenu* menu, const QString& name, const QString& text, const QString& tip,
+                      const QKeySequence& keys, auto slot) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(name);
+        a->setStatusTip(tip);
+        a->setToolTip(tip);
+        if (!keys.isEmpty()) a->setShortcut(keys);
+        connect(a, &QAction::triggered, this, slot);
+        menu->addAction(a);
+        actions_ << a;
+        return a;
+    };
+
+    QMenu* file = menuBar()->addMenu("&File");
+    add(file, "Open", "&Open scene...", "Open a scene file and start it", standardKeys(QKeySequence::Open, "Ctrl+O"),
+        [this] { scenes_->CDopen_Click(); });
+    add(file, "Save", "&Save scene...", "Save the bodies as a scene file", standardKeys(QKeySequence::Save, "Ctrl+S"),
+        [this] { scenes_->CDsave_Click(); });
+    add(file, "ExportPicture", "&Export picture...", "Save the trails as a PNG picture (1024 x 768)",
+        QKeySequence("Ctrl+E"), [this] { exportPicture(); });
+    file->addSeparator();
+    add(file, "Quit", "&Quit", "End the program (the record file is always up to date)", standardKeys(QKeySequence::Quit, "Ctrl+Q"),
+        [this] { endProgram_(); });
+
+    QMenu* runMenu = menuBar()->addMenu("&Run");
+    QMenu* galaxies = runMenu->addMenu("&Galaxy");
+    for (int i = 0; i < kPresets; ++i)
+        add(galaxies, QString("Preset%1").arg(i), QString::fromStdString(presetTable()[i].caption),
+            "Start this galaxy", QKeySequence(QString("Ctrl+%1").arg(i + 1)), [this, i] { presets_->CDp_Click(i); });
+    add(runMenu, "PauseResume", "&Pause / Resume", "Pause the run to edit its bodies, or go on",
+        QKeySequence(Qt::Key_Space), [this] { pause_->Command5_Click(); });
+    add(runMenu, "Step", "&Step one tick", "While paused: one tick of the run", QKeySequence(Qt::Key_Period),
+        [this] { simulation_->Step_Click(); });
+    QMenu* speed = runMenu->addMenu("Spee&d");
+    auto* speeds = new QActionGroup(this);
+    for (int s : Simulation::kSpeeds) {
+        QAction* a = add(speed, "Speed" + Simulation::speedName(s), Simulation::speedName(s),
+                         s ? QString("%1 ticks on each beat of the tick timer").arg(s)
+                           : QString("As many ticks as fit in two thirds of each beat"),
+                         {}, [this, s] { simulation_->setSpeed(s); });
+        a->setCheckable(true);
+        a->setChecked(s == simulation_->speed());
+        speeds->addAction(a);
+    }
+    speed->addSeparator();
+    auto step = [this](int by) {
+        const int n = static_cast<int>(std::size(Simulation::kSpeeds));
+        int at = 0;
+        for (int k = 0; k < n; ++k)
+            if (Simulation::kSpeeds[k] == simulation_->speed()) at = k;
+        simulation_->setSpeed(Simulation::kSpeeds[std::clamp(at + by, 0, n - 1)]);
+    };
+    add(speed, "Faster", "&Faster", "The next speed up", QKeySequence(Qt::Key_BracketRight), [step] { step(1); });
+    add(speed, "Slower", "S&lower", "The next speed down", QKeySequence(Qt::Key_BracketLeft), [step] { step(-1); });
+    connect(simulation_.get(), &Simulation::speedChanged, this, [this](int s) {
+        if (QAction* a = action("Speed" + Simulation::speedName(s))) a->setChecked(true);
+        updateStatus();
+    });
+    add(runMenu, "Clear", "&Clear trails", "Clear Screen", QKeySequence("Ctrl+L"), [this] { go_->Command4_Click(); });
+
+    QMenu* view = menuBar()->addMenu("&View");
+    QMenu* trails = view->addMenu("&Trails");
+    auto* trailModes = new QActionGroup(this);
+    QAction* keep = add(trails, "TrailsPersistent", "&Persistent", "Trails stay until the field is cleared", {},
+                         [this] { view_->setFading(false); });
+    QAction* fade = add(trails, "TrailsFading", "&Fading", "The picture dims a little every frame", {},
+                        [this] { view_->setFading(true); });
+    for (QAction* a : {keep, fade}) {
+        a->setCheckable(true);
+        trailModes->addAction(a);
+    }
+    keep->setChecked(true);
+    QAction* full = add(view, "FullScreen", "F&ull screen", "The window fills the screen", standardKeys(QKeySequence::FullScreen, "F11"),
+                        [this] { isFullScreen() ? showNormal() : showFullScreen(); });
+    full->setCheckable(true);
+
+    QMenu* help = menuBar()->addMenu("&Help");
+    add(help, "HomePage", "&Contents", "The program's home page", standardKeys(QKeySequence::HelpContents, "F1"),
+        [this] { links_->Command3_Click(); });
+    add(help, "SummaryPage", "&Rotation curves", "The summary of rotation curves of galaxies", {},
+        [this] { links_->CDsum_Click(); });
+    add(help, "About", "&About Orbitarium", "The version and the sources", {}, [this] { about(); });
+}
+
+QAction* Fs4x3::action(const QString& name) const
+{
+    for (QAction* a : actions_)
+        if (a->objectName() == name) return a;
+    return nullptr;
+}
+
+void Fs4x3::onPhase()
+{
+    const RunPhase p = run_->phase();
+    if (QAction* a = action("PauseResume")) {
+        a->setEnabled(p != RunPhase::Idle);
+        a->setText(p == RunPhase::Paused ? "&Resume" : "&Pause");
+    }
+    if (QAction* a = action("Step")) a->setEnabled(p == RunPhase::Paused);
+    if (QAction* a = action("Clear")) a->setEnabled(p != RunPhase::Idle);
+    view_->setPaused(p == RunPhase::Paused);
+    // The editor's page comes to the front while paused, and goes again after.
+    if (tabs_) {
+        if (p == RunPhase::Paused) {
+            tabBeforePause_ = tabs_->currentIndex() == kBodyPage ? kGalaxyPage : tabs_->currentIndex();
+            tabs_->setCurrentIndex(kBodyPage);
+        } else if (p == RunPhase::Running && tabs_->currentIndex() == kBodyPage) {
+            tabs_->setCurrentIndex(tabBeforePause_);
+        }
+    }
+    updateStatus();
+}
+
+void Fs4x3::updateStatus()
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const long long ticks = simulation_->ticks();
+    if (lastBeatMs_ > 0 && now > lastBeatMs_)
+        ticksPerSecond_ = static_cast<double>(ticks - lastTicks_) * 1000.0 / static_cast<double>(now - lastBeatMs_);
+    lastBeatMs_ = now;
+    lastTicks_ = ticks;
+    status_->setText(statusText());
+    if (!score_->recordProblem().isEmpty()) status_->setToolTip(score_->recordProblem());
+}
+
+QString Fs4x3::statusText() const
+{
+    const World& w = *world_;
+    int inPlay = 0;
+    for (int i = 0; i <= lastBody(w); ++i)
+        if (w.outOfPlay[i] == 0) ++inPlay;
+    const int stars = w.nextStar > 3 ? w.nextStar - 3 : 0;
+    const char* state = run_->paused() ? "Paused" : run_->running() ? "Running" : "Ready: press a preset";
+    QString text = QString("%1  ·  tick %2  ·  %3 ticks/s  ·  %4 in play  ·  %5 emitted  ·  speed %6")
+                       .arg(state)
+                       .arg(simulation_->ticks())
+                       .arg(qRound(run_->running() ? ticksPerSecond_ : 0.0))
+                       .arg(inPlay == 1 ? QString("1 body") : QString("%1 bodies").arg(inPlay))
+                       .arg(stars == 1 ? QString("1 star") : QString("%1 stars").arg(stars))
+                       .arg(Simulation::speedName(simulation_->speed()));
+    if (!score_->recordProblem().isEmpty()) text += "  ·  record not saved: " + score_->recordPath();
+    return text;
+}
+
+void Fs4x3::exportPicture()
+{
+    const QString path =
+        QFileDialog::getSaveFileName(this, "Export picture", "orbitarium.png", "PNG pictures (*.png)");
+    if (path.isEmpty()) return;
+    if (!canvas_->image().save(path, "PNG"))
+        desktop_->warn("pictureMessage", "Export picture", "Cannot write " + path, QMessageBox::Warning);
+}
+
+void Fs4x3::about()
+{
+    auto* box = new QMessageBox(QMessageBox::Information, "About Orbitarium",
+                                QString("<b>Vantor 3 : Orbitarium</b> %1<br>A two-dimensional gravity simulator: "
+                                        "galaxy presets, live rotation curves, a body editor.<br><br>Pages: %2")
+                                    .arg(QApplication::applicationVersion(), siteFolder()),
+                                QMessageBox::Ok, this);
+    box->setObjectName("aboutBox");
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 FieldCanvas& Fs4x3::canvas() { return *canvas_; }
@@ -166,6 +435,17 @@ QWidget* Fs4x3::control(const QString& name) const
 {
     if (name == objectName()) return const_cast<Fs4x3*>(this);
     return findChild<QWidget*>(name);
+}
+
+bool Fs4x3::reveal(QWidget* control)
+{
+    for (int i = 0; i < tabs_->count(); ++i) {
+        if (tabs_->widget(i)->isAncestorOf(control)) {
+            tabs_->setCurrentIndex(i);
+            return true;
+        }
+    }
+    return false;
 }
 
 Timer* Fs4x3::timer(const QString& name) const { return timers_->find(name); }

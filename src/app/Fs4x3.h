@@ -1,11 +1,15 @@
 #pragma once
 // The main window "Vantor 3 : Orbitarium": the field on which the bodies move
-// and the control panel beside it. It owns the world state and the services
-// every handler shares, composes the handler classes and lays their controls
-// out. Tests and the headless runner reach the handlers through it.
+// and the control panel beside it, with a menu bar and a status line. It owns
+// the world state and the services every handler shares, composes the handler
+// classes and lays their controls out. Tests and the headless runner reach the
+// handlers, the controls and the menu actions through it.
 
+#include <QAction>
+#include <QLabel>
+#include <QMainWindow>
+#include <QRect>
 #include <QString>
-#include <QWidget>
 #include <functional>
 #include <memory>
 
@@ -13,6 +17,8 @@
 #include "engine/PullKernel.h"
 #include "engine/RandomSource.h"
 #include "world/World.h"
+
+class QTabWidget;
 
 namespace orb {
 
@@ -35,10 +41,11 @@ class Timers;
 struct Stage;
 
 struct WindowOptions {
-    const TimeSource* clock = nullptr;  // time of day; the computer's clock when null
-    RandomSource* random = nullptr;     // the window's own generator when null
-    QString recordFile;                 // the record file; the default place when empty
-    const KernelSet* kernels = nullptr; // the pull kernels; the best this processor runs when null
+    const TimeSource* clock = nullptr;   // time of day; the computer's clock when null
+    RandomSource* random = nullptr;      // the window's own generator when null
+    QString recordFile;                  // the record file; the default place when empty
+    bool recordInMemory = false;         // keep the record in memory only, touching no file
+    const KernelSet* kernels = nullptr;  // the pull kernels; the best this processor runs when null
     // Opens a web address; false when no browser could be started. The
     // desktop's default browser when unset.
     std::function<bool(const QString&)> openUrl;
@@ -46,7 +53,7 @@ struct WindowOptions {
     std::function<void()> endProgram;
 };
 
-class Fs4x3 : public QWidget {
+class Fs4x3 : public QMainWindow {
     Q_OBJECT
 public:
     explicit Fs4x3(WindowOptions options = {}, QWidget* parent = nullptr);
@@ -72,14 +79,32 @@ public:
 
     // A control by its name, "TXg(2)" for an element of a control array.
     QWidget* control(const QString& name) const;
+    // A menu action by its name ("Step", "PauseResume"...), and all of them.
+    QAction* action(const QString& name) const;
+    QList<QAction*> menuActions() const { return actions_; }
     Timer* timer(const QString& name) const;
     QList<Timer*> timers() const;
+    // The status line as shown.
+    QString statusText() const;
+    // Brings the panel page that holds the control to the front, as a user
+    // clicking its tab would; false when the control lies on no page.
+    bool reveal(QWidget* control);
+
+    // The window's size and place on a screen with this available area: the
+    // preferred size, shrunk to fit.
+    static QRect placement(const QRect& available);
+    static constexpr int kPanelWidth = 372;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
     void layOut();
+    void buildMenus();
+    void updateStatus();
+    void onPhase();
+    void exportPicture();
+    void about();
 
     std::unique_ptr<World> world_;
     std::unique_ptr<TimeSource> ownClock_;
@@ -101,6 +126,16 @@ private:
     std::unique_ptr<Presets> presets_;
     std::unique_ptr<Simulation> simulation_;
     std::unique_ptr<Scenes> scenes_;
+    std::function<void()> endProgram_;
+
+    QTabWidget* tabs_ = nullptr;
+    int tabBeforePause_ = 0;
+    QList<QAction*> actions_;
+    QLabel* status_ = nullptr;
+    QTimer* statusBeat_ = nullptr;
+    long long lastTicks_ = 0;
+    qint64 lastBeatMs_ = 0;
+    double ticksPerSecond_ = 0;
 };
 
 }  // namespace orb

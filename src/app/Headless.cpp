@@ -3,6 +3,7 @@
 #include "app/Headless.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHash>
@@ -24,48 +25,79 @@
 #include "scenario/Simulation.h"
 
 namespace orb {
+namespace {
+
+// The actions that would open a file dialog no one can close here: the runner
+// has its own actions for them.
+const QHash<QString, QString> kDialogs = {
+    {"CDopen", "--load FILE"}, {"CDsave", "--dump FILE"}, {"Open", "--load FILE"},
+    {"Save", "--dump FILE"},   {"ExportPicture", "--png FILE"},
+};
+
+// Max runs this many ticks on each beat of the tick timer, so that a headless
+// run does not depend on the speed of the computer.
+constexpr int kHeadlessMax = 1000;
+
+}  // namespace
 
 QString usageText()
 {
     return QStringLiteral(
-        "Usage: orbitarium [--load FILE] [--record-file PATH]\n"
-        "       orbitarium --headless [--record-file PATH] ACTION...\n"
+        "Usage: orbitarium [--load FILE] [--record-file PATH] [--kernels NAME]\n"
+        "       orbitarium --headless [--record-file PATH] [--kernels NAME] ACTION...\n"
+        "       orbitarium --version | --help\n"
         "\n"
         "Opens the simulator window. --load FILE starts the scene in FILE.\n"
         "--record-file PATH keeps the all-time record in PATH instead of tallyho.ogg\n"
         "beside the program (or in the user's data folder when that is not writable).\n"
+        "--kernels NAME runs the pull loops compiled for that instruction set (every\n"
+        "set gives the same galaxy bit for bit); this computer runs: %1.\n"
         "\n"
         "With --headless the same window runs offscreen and carries out the actions in\n"
         "the order given, then exits 0. The first action that fails prints one line on\n"
-        "standard error and exits non-zero; later actions do not run. Time is virtual:\n"
-        "it starts at 12:00:00 and moves only with --ticks and --wait.\n"
+        "standard error and exits non-zero (1 for a failed action, 2 for an unknown\n"
+        "one or a missing value); later actions do not run. Time is virtual: it\n"
+        "starts at 12:00:00 and moves only with --ticks and --wait. A headless run\n"
+        "keeps its record in memory unless --record-file names a file.\n"
         "\n"
         "Actions:\n"
         "  --load FILE          load a scene file and press Go\n"
         "  --set NAME=TEXT      type TEXT into the field NAME and leave it; on a scroll\n"
-        "                       bar, move it to that value\n"
-        "  --click NAME         press a button, check box or option button, or click a\n"
-        "                       label or frame (FormFLAS.NAME for the farewell window)\n"
+        "                       bar, move it to that value; Speed=1|2|5|10|100|Max\n"
+        "  --click NAME         press a button, check box or option button, click a\n"
+        "                       label or frame (FormFLAS.NAME for the farewell window),\n"
+        "                       or choose a menu action by its name (below)\n"
         "  --preset NAME|INDEX  press a preset button by caption or index 0..4\n"
         "  --seed N             type the seed N into TXran and stop the seed ticker\n"
-        "  --ticks N            run N ticks of the simulation by calling the tick; the\n"
-        "                       other timers run on the virtual clock meanwhile\n"
+        "  --ticks N            let the tick timer beat N times (each beat runs the\n"
+        "                       speed's ticks: one at 1x, %2 at Max); the other timers\n"
+        "                       run on the virtual clock meanwhile\n"
         "  --wait MS            let MS milliseconds pass: every running timer fires\n"
         "  --print NAME         print NAME=VALUE: a field's text, the caption of a label,\n"
-        "                       button, check box or frame, a scroll bar's value\n"
+        "                       button, check box or frame, a scroll bar's value, the\n"
+        "                       Speed, or Status (the status line)\n"
         "  --dump FILE          write all 1000 body slots as a scene file\n"
         "  --png FILE           write the drawing (1024 x 768) as a PNG file\n"
         "\n"
+        "Menu actions: %3.\n"
+        "Those that open a file dialog are refused; use --load, --dump and --png.\n"
+        "\n"
         "Controls are named as on the window: TXn, TXg(2), Och(2), CDp(4), CHgod...\n"
         "Scene files are CSV with the header\n"
-        "  body,posX,posY,momX,momY,gravity,outOfPlay,bodyType,colRed,colGreen,colBlue\n");
+        "  body,posX,posY,momX,momY,gravity,outOfPlay,bodyType,colRed,colGreen,colBlue\n")
+        .arg(kernelNames().join(", "))
+        .arg(kHeadlessMax)
+        .arg(menuActionNames().join(", "));
+}
+
+QStringList kernelNames()
+{
+    QStringList names;
+    for (const KernelSet* k : runnableKernelSets()) names << k->name;
+    return names;
 }
 
 namespace {
-
-struct Failure {
-    QString message;
-};
 
 // Fires the window's timers on a virtual clock.
 class VirtualTime {
@@ -138,154 +170,217 @@ class Runner {
 public:
     Runner(Fs4x3& window, VirtualTime& time, bool& ended) : w_(window), time_(time), ended_(ended) {}
 
-    void run(const QString& action, const QString& arg);
+    Status run(const QString& action, const QString& arg);
 
 private:
-    QWidget* find(const QString& name) const
-    {
-        QWidget* c = nullptr;
-        if (name.startsWith("FormFLAS.")) {
-            if (FarewellWindow* f = w_.links().farewell()) c = f->findChild<QWidget*>(name.mid(9));
-        } else {
-            c = w_.control(name);
-        }
-        if (!c) throw Failure{"no control named " + name};
-        return c;
-    }
-    void usable(QWidget* c, const QString& name) const
-    {
-        // A control of a window that is not shown (the main window after "X")
-        // is out of reach as much as a hidden one.
-        if (!c->window()->isVisible() || !c->isVisibleTo(c->window())) throw Failure{name + " is hidden"};
-        if (!c->isEnabled()) throw Failure{name + " is disabled"};
-    }
-    static long long whole(const QString& text, long long lo, long long hi, const QString& what)
-    {
-        const auto v = strictNumber(text.toStdString());
-        const auto n = v ? wholeNumber(*v, lo, hi) : std::nullopt;
-        if (!n)
-            throw Failure{what + " must be a whole number " + QString::number(lo) + ".." + QString::number(hi) +
-                          ", not \"" + text + "\""};
-        return *n;
-    }
-
-    void set(const QString& arg);
-    void click(const QString& name);
-    void print(const QString& name);
+    Result<QObject*> find(const QString& name) const;
+    Status usable(QWidget* c, const QString& name) const;
+    static Result<long long> whole(const QString& text, long long lo, long long hi, const QString& what);
+    Status set(const QString& arg);
+    Status click(const QString& name);
+    Status print(const QString& name);
 
     Fs4x3& w_;
     VirtualTime& time_;
     bool& ended_;
 };
 
-void Runner::set(const QString& arg)
+Status refuse(const QString& message) { return fail(message.toStdString()); }
+
+Result<QObject*> Runner::find(const QString& name) const
+{
+    QObject* c = nullptr;
+    if (name.startsWith("FormFLAS.")) {
+        if (FarewellWindow* f = w_.links().farewell()) c = f->findChild<QWidget*>(name.mid(9));
+    } else {
+        c = w_.control(name);
+        if (!c) c = w_.action(name);
+    }
+    if (!c) return fail("no control or menu action named " + name.toStdString());
+    return c;
+}
+
+Status Runner::usable(QWidget* c, const QString& name) const
+{
+    // A control on a panel page behind another is brought to the front, as a
+    // user would click its tab; one of a window that is not shown (the main
+    // window after "X") is out of reach as much as a hidden one.
+    if (c->window() == &w_ && !c->isHidden()) w_.reveal(c);
+    if (!c->window()->isVisible() || !c->isVisibleTo(c->window())) return refuse(name + " is hidden");
+    if (!c->isEnabled()) return refuse(name + " is disabled");
+    return {};
+}
+
+Result<long long> Runner::whole(const QString& text, long long lo, long long hi, const QString& what)
+{
+    const auto v = strictNumber(text.toStdString());
+    const auto n = v ? wholeNumber(*v, lo, hi) : std::nullopt;
+    if (!n)
+        return fail((what + " must be a whole number " + QString::number(lo) + ".." + QString::number(hi) +
+                     ", not \"" + text + "\"")
+                        .toStdString());
+    return *n;
+}
+
+Status Runner::set(const QString& arg)
 {
     const int eq = arg.indexOf('=');
-    if (eq <= 0) throw Failure{"expected NAME=TEXT, not \"" + arg + "\""};
+    if (eq <= 0) return refuse("expected NAME=TEXT, not \"" + arg + "\"");
     const QString name = arg.left(eq), text = arg.mid(eq + 1);
-    QWidget* c = find(name);
-    usable(c, name);
+    const auto found = find(name);
+    if (!found) return fail(found.error());
+    auto* c = qobject_cast<QWidget*>(*found);
+    if (!c) return refuse(name + " is not a field, a scroll bar or the Speed");
+    if (Status s = usable(c, name); !s) return s;
     if (auto* f = qobject_cast<Field*>(c)) {
-        if (f->isReadOnly()) throw Failure{name + " is read-only"};
+        if (f->isReadOnly()) return refuse(name + " is read-only");
         f->setText(f->typedText(text));
         f->leave();
     } else if (auto* s = qobject_cast<QScrollBar*>(c)) {
-        s->setValue(static_cast<int>(whole(text, s->minimum(), s->maximum(), name)));
+        const auto v = whole(text, s->minimum(), s->maximum(), name);
+        if (!v) return fail(v.error());
+        s->setValue(static_cast<int>(*v));
+    } else if (c == w_.simulation().speedControl()) {
+        const auto speed = Simulation::parseSpeed(text);
+        if (!speed) return refuse("the Speed is 1, 2, 5, 10, 100 or Max, not \"" + text + "\"");
+        w_.simulation().setSpeed(*speed);
     } else {
-        throw Failure{name + " is not a field or a scroll bar"};
+        return refuse(name + " is not a field, a scroll bar or the Speed");
     }
+    return {};
 }
 
-void Runner::click(const QString& name)
+Status Runner::click(const QString& name)
 {
-    QWidget* c = find(name);
-    usable(c, name);
+    const QString base = name.startsWith("FormFLAS.") ? QString() : name;
+    if (kDialogs.contains(base))
+        return refuse(name + " opens a file dialog, which a headless run cannot answer: use " + kDialogs[base]);
+    const auto found = find(name);
+    if (!found) return fail(found.error());
+    if (auto* a = qobject_cast<QAction*>(*found)) {
+        if (!a->isEnabled()) return refuse(name + " is disabled");
+        a->trigger();
+        return {};
+    }
+    auto* c = qobject_cast<QWidget*>(*found);
+    if (Status s = usable(c, name); !s) return s;
     if (auto* b = qobject_cast<QAbstractButton*>(c)) b->click();
     else if (auto* l = qobject_cast<ClickLabel*>(c)) l->click();
     else if (auto* fr = qobject_cast<ClickFrame*>(c)) fr->click();
     else if (auto* f = qobject_cast<Field*>(c)) f->doubleClick();
-    else throw Failure{name + " cannot be clicked"};
+    else return refuse(name + " cannot be clicked");
+    return {};
 }
 
-void Runner::print(const QString& name)
+Status Runner::print(const QString& name)
 {
-    QWidget* c = find(name);
     QString value;
-    if (auto* f = qobject_cast<QLineEdit*>(c)) value = f->text();
-    else if (auto* l = qobject_cast<QLabel*>(c)) value = l->text();
-    else if (auto* b = qobject_cast<QAbstractButton*>(c)) value = b->text();
-    else if (auto* s = qobject_cast<QScrollBar*>(c)) value = QString::number(s->value());
-    else if (auto* g = qobject_cast<QGroupBox*>(c)) value = g->title();
-    else if (c->isWindow()) value = c->windowTitle();
-    else throw Failure{name + " has no text or value"};
+    if (name == "Status") {
+        value = w_.statusText();
+    } else {
+        const auto found = find(name);
+        if (!found) return fail(found.error());
+        QObject* c = *found;
+        if (auto* f = qobject_cast<QLineEdit*>(c)) value = f->text();
+        else if (auto* l = qobject_cast<QLabel*>(c)) value = l->text();
+        else if (auto* b = qobject_cast<QAbstractButton*>(c)) value = b->text();
+        else if (auto* s = qobject_cast<QScrollBar*>(c)) value = QString::number(s->value());
+        else if (auto* g = qobject_cast<QGroupBox*>(c)) value = g->title();
+        else if (auto* cb = qobject_cast<QComboBox*>(c)) value = cb->currentText();
+        else if (auto* a = qobject_cast<QAction*>(c)) value = a->isCheckable() ? (a->isChecked() ? "on" : "off") : a->text();
+        else if (auto* wd = qobject_cast<QWidget*>(c); wd && wd->isWindow()) value = wd->windowTitle();
+        else return refuse(name + " has no text or value");
+    }
     std::printf("%s=%s\n", name.toUtf8().constData(), value.toUtf8().constData());
     std::fflush(stdout);
+    return {};
 }
 
-void Runner::run(const QString& action, const QString& arg)
+Status Runner::run(const QString& action, const QString& arg)
 {
     const auto stop = [this] { return ended_; };
-    if (action == "--load") {
-        if (Status s = w_.scenes().openScene(arg); !s) throw Failure{QString::fromStdString(s.error())};
-    } else if (action == "--set") {
-        set(arg);
-    } else if (action == "--click") {
-        click(arg);
-    } else if (action == "--preset") {
+    if (action == "--load") return w_.scenes().openScene(arg);
+    if (action == "--set") return set(arg);
+    if (action == "--click") return click(arg);
+    if (action == "--print") return print(arg);
+    if (action == "--dump") return w_.scenes().saveScene(arg);
+    if (action == "--preset") {
         int index = -1;
         for (int i = 0; i < kPresets; ++i)
             if (QString::fromStdString(presetTable()[i].caption).compare(arg, Qt::CaseInsensitive) == 0) index = i;
-        if (index < 0) index = static_cast<int>(whole(arg, 0, 4, "the preset (a caption or an index)"));
-        click(QString("CDp(%1)").arg(index));
-    } else if (action == "--seed") {
-        whole(arg, -32768, 32767, "the seed");
-        auto* seed = qobject_cast<Field*>(find("TXran"));
-        seed->setText(arg);
-        seed->leave();
+        if (index < 0) {
+            const auto n = whole(arg, 0, kPresets - 1, "the preset (a caption or an index)");
+            if (!n) return fail(n.error());
+            index = static_cast<int>(*n);
+        }
+        return click(QString("CDp(%1)").arg(index));
+    }
+    if (action == "--seed") {
+        const auto n = whole(arg, -32768, 32767, "the seed");
+        if (!n) return fail(n.error());
+        if (Status s = set("TXran=" + QString::number(*n)); !s) return s;
         w_.timer("Tr")->setEnabled(false);
-    } else if (action == "--ticks") {
-        const long long n = whole(arg, 0, 10000000, "--ticks");
+        return {};
+    }
+    if (action == "--ticks") {
+        const auto n = whole(arg, 0, 10000000, "--ticks");
+        if (!n) return fail(n.error());
         Timer* ti = w_.timer("Ti");
-        for (long long k = 0; k < n && !ended_; ++k) {
+        for (long long k = 0; k < *n && !ended_; ++k) {
             time_.advance(ti->interval(), ti, stop);
             if (ended_) break;
             w_.simulation().Ti_Timer();
             time_.firedByHand(ti);
         }
-    } else if (action == "--wait") {
-        time_.advance(whole(arg, 0, 86400000, "--wait"), nullptr, stop);
-    } else if (action == "--print") {
-        print(arg);
-    } else if (action == "--dump") {
-        if (Status s = w_.scenes().saveScene(arg); !s) throw Failure{QString::fromStdString(s.error())};
-    } else if (action == "--png") {
-        if (!w_.canvas().image().save(arg, "PNG")) throw Failure{"cannot write " + arg};
-    } else {
-        throw Failure{"unknown action " + action + " (see orbitarium --help)"};
+        return {};
     }
+    if (action == "--wait") {
+        const auto ms = whole(arg, 0, 86400000, "--wait");
+        if (!ms) return fail(ms.error());
+        time_.advance(*ms, nullptr, stop);
+        return {};
+    }
+    if (action == "--png") {
+        if (!w_.canvas().image().save(arg, "PNG")) return refuse("cannot write " + arg);
+        return {};
+    }
+    return refuse("unknown action " + action + " (see orbitarium --help)");
 }
 
 }  // namespace
 
-int runHeadless(const QStringList& args)
+QStringList menuActionNames()
+{
+    static const QStringList names = [] {
+        // The names are the window's own; a window made for the asking would
+        // read a record file, so they are listed here and checked by a test.
+        return QStringList{"Open",      "Save",          "ExportPicture", "Quit",          "Preset0",
+                           "Preset1",   "Preset2",       "Preset3",       "Preset4",       "PauseResume",
+                           "Step",      "Speed1x",       "Speed2x",       "Speed5x",       "Speed10x",
+                           "Speed100x", "SpeedMax",      "Faster",        "Slower",        "Clear",
+                           "TrailsPersistent", "TrailsFading", "FullScreen", "HomePage", "SummaryPage",
+                           "About"};
+    }();
+    return names;
+}
+
+int runHeadless(const HeadlessOptions& options, const QStringList& args)
 {
     static const QStringList actions = {"--load", "--set",  "--click", "--preset", "--seed",
                                         "--ticks", "--wait", "--print", "--dump",  "--png"};
-    // The record file must be known before the window reads it.
-    QString recordFile;
-    for (int i = 0; i + 1 < args.size(); ++i)
-        if (args[i] == "--record-file") recordFile = args[i + 1];
-
     ManualTime clock;
     bool ended = false;
-    WindowOptions options;
-    options.clock = &clock;
-    options.recordFile = recordFile;
-    options.endProgram = [&ended] { ended = true; };
+    WindowOptions w;
+    w.clock = &clock;
+    w.recordFile = options.recordFile;
+    w.recordInMemory = options.recordFile.isEmpty();
+    w.kernels = options.kernels;
+    w.endProgram = [&ended] { ended = true; };
     // No browser is started from a headless run: the links report that none
     // can be found, as on a machine without one.
-    options.openUrl = [](const QString&) { return false; };
-    Fs4x3 window(options);
+    w.openUrl = [](const QString&) { return false; };
+    Fs4x3 window(w);
+    window.simulation().setFixedMax(kHeadlessMax);
     VirtualTime time(clock, window.timers());
     window.show();
 
@@ -293,20 +388,15 @@ int runHeadless(const QStringList& args)
     Runner runner(window, time, ended);
     for (int i = 0; i < args.size() && !ended; ++i) {
         const QString& action = args[i];
-        if (action == "--headless") continue;
-        const bool known = actions.contains(action) || action == "--record-file";
-        if (!known || i + 1 >= args.size()) {
+        if (!actions.contains(action) || i + 1 >= args.size()) {
             std::fprintf(stderr, "orbitarium: %s: %s (see orbitarium --help)\n", action.toUtf8().constData(),
-                         known ? "needs a value" : "unknown action");
+                         actions.contains(action) ? "needs a value" : "unknown action");
             return 2;
         }
         const QString& arg = args[++i];
-        if (action == "--record-file") continue;
-        try {
-            runner.run(action, arg);
-        } catch (const Failure& f) {
+        if (Status s = runner.run(action, arg); !s) {
             std::fprintf(stderr, "orbitarium: %s %s: %s\n", action.toUtf8().constData(), arg.toUtf8().constData(),
-                         f.message.toUtf8().constData());
+                         s.error().c_str());
             return 1;
         }
     }

@@ -33,6 +33,7 @@ BodyEditor::BodyEditor(Stage& stage, Settings& settings) : stage_(stage), settin
     ge->setVerticalSpacing(3);
     La0_ = new ClickLabel("La(0)", "Planet        #");
     TXTOden_ = makeField("TXTOden", "0", "Planetary Body Number", 3, 44);
+    La0_->setToolTip("Show the body whose number is typed beside (Enter or Tab in the number does the same)");
     La16_ = makeValue("La(16)", "Planet Type");
     TxTyp_ = makeField("TxTyp", "", "1 = Large Star, 2 = Small Star, 3 = Planets", 3, 36);
     TxTyp_->setReadOnly(true);
@@ -51,7 +52,7 @@ BodyEditor::BodyEditor(Stage& stage, Settings& settings) : stage_(stage), settin
     const int labelOf[5] = {1, 0, 3, 2, 4};
     const char* labelText[5] = {"Y", "X", "Ym", "Xm", "G"};
     for (int k = 0; k < 5; ++k) {
-        TXTp_[k] = makeField(QString("TXTp(%1)").arg(k), "", tips[k], k == 4 ? 9 : 0, 96);
+        TXTp_[k] = makeField(QString("TXTp(%1)").arg(k), "", tips[k], k == 4 ? 9 : 0, 132);
         const int l = labelOf[k];
         Label6_[l] = makeValue(QString("Label6(%1)").arg(l), labelText[l]);
         ge->addWidget(Label6_[l], 2 + k, 0);
@@ -69,7 +70,7 @@ BodyEditor::BodyEditor(Stage& stage, Settings& settings) : stage_(stage), settin
                 h->setSingleStep(1);
                 h->setPageStep(10);
             }
-            h->setMinimumWidth(150);
+            h->setMinimumWidth(96);
             ge->addWidget(h, 2 + k, 2, 1, 2);
             connect(h, &QScrollBar::valueChanged, this, [this, k] { Hsp_Change(k); });
             Hsp_[k] = h;
@@ -94,15 +95,32 @@ BodyEditor::BodyEditor(Stage& stage, Settings& settings) : stage_(stage), settin
     stage_.view.place(Shark_, 0, 0, kMarkerSize, kMarkerSize);
 
     connect(Qui_, &QScrollBar::valueChanged, this, &BodyEditor::Qui_Change);
+    // A number typed into "#" picks that body when the field is left, as a
+    // click on "Planet" does.
+    connect(TXTOden_, &Field::left, this, [this] { La_Click(0); });
     connect(La0_, &ClickLabel::clicked, this, [this] { La_Click(0); });
     connect(Chon_, &QCheckBox::toggled, this, &BodyEditor::Chon_Click);
     connect(&stage_.timers.TiF(), &Timer::timeout, this, &BodyEditor::TiF_Timer);
 
-    // Hidden until the first pause.
-    for (QWidget* w : std::initializer_list<QWidget*>{La0_, TXTOden_, La16_, TxTyp_, Qui_, Frame2_, Chon_, Shark_})
+    // Hidden until the first pause, each keeping its place meanwhile.
+    for (QWidget* w : std::initializer_list<QWidget*>{La0_, TXTOden_, La16_, TxTyp_, Qui_, Frame2_, Chon_}) {
+        keepPlace(w);
         w->hide();
+    }
+    for (int k = 0; k < 5; ++k) {
+        keepPlace(TXTp_[k]);
+        keepPlace(Label6_[k]);
+    }
+    for (auto* h : Hsp_) {
+        keepPlace(h);
+        h->hide();
+    }
     setFieldsShown(false);
-    for (auto* h : Hsp_) h->hide();
+    Shark_->hide();
+    hint_ = makeValue("editorHint", "Pause the run to pick a body and read or change it.");
+    hint_->setWordWrap(true);
+    ge->addWidget(hint_, 8, 0, 1, 4);
+    ge->setRowStretch(9, 1);
 }
 
 void BodyEditor::setFieldsShown(bool shown)
@@ -115,6 +133,7 @@ void BodyEditor::setFieldsShown(bool shown)
 
 void BodyEditor::open(int count)
 {
+    hint_->hide();
     setFieldsShown(true);
     TXTOden_->show();
     La0_->show();
@@ -149,6 +168,7 @@ void BodyEditor::close()
     Qui_->hide();
     Frame2_->hide();
     for (auto* h : Hsp_) h->hide();
+    hint_->show();
     // Neither mode stays selected; clearing an option runs no handler.
     for (auto* o : Opadd_) {
         o->setAutoExclusive(false);
@@ -173,7 +193,7 @@ void BodyEditor::SetBody(int n)
     World& w = stage_.world;
     rangeBody(w, n);
     const double values[5] = {w.posX[n], w.posY[n], w.momX[n], w.momY[n], w.gravity[n]};
-    for (int k = 0; k < 5; ++k) TXTp_[k]->setText(numQ(values[k]));
+    for (int k = 0; k < 5; ++k) TXTp_[k]->display(numQ(values[k]));
 }
 
 void BodyEditor::Ocean(int n)
@@ -183,6 +203,7 @@ void BodyEditor::Ocean(int n)
     stage_.view.place(Shark_, x - kMarkerSize / 2, y - kMarkerSize / 2, kMarkerSize, kMarkerSize);
     Shark_->show();
     Shark_->raise();
+    stage_.view.update();  // the body's mark follows an edit
 }
 
 void BodyEditor::Bifrost()
@@ -234,7 +255,8 @@ void BodyEditor::Opadd_Click(int index)
 
 void BodyEditor::Hsp_Change(int index)
 {
-    if (!Opadd_[1]->isChecked()) return;
+    // Only the four position and momentum bars exist.
+    if (index < 0 || index >= static_cast<int>(Hsp_.size()) || !Opadd_[1]->isChecked()) return;
     TXTp_[index]->setText(QString::number(Hsp_[index]->value()));
     Bifrost();
     Asgard();

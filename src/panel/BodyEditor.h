@@ -59,6 +59,7 @@ private:
     ClickLabel* La0_;
     QLabel* La16_;
     Marker* Shark_;
+    QLabel* hint_;
 };
 
 }  // namespace orb

@@ -12,9 +12,9 @@ Links::Links(Stage& stage, std::function<void()> endProgram) : stage_(stage), en
     row_ = new QWidget;
     auto* h = new QHBoxLayout(row_);
     h->setContentsMargins(0, 0, 0, 0);
-    auto* www = makeButton("Command3", "www");
-    auto* sum = makeButton("CDsum", "www Summary");
-    auto* leave = makeButton("Command1", "X");
+    auto* www = makeButton("Command3", "www", "Open the Orbitarium home page in the web browser");
+    auto* sum = makeButton("CDsum", "www Summary", "Open the summary of rotation curves of galaxies in the web browser");
+    auto* leave = makeButton("Command1", "X", "Leave the program through the farewell window");
     leave->setFixedWidth(32);
     h->addStretch(1);
     h->addWidget(www);

@@ -10,7 +10,8 @@ namespace orb {
 Pause::Pause(Stage& stage, Settings& settings, BodyEditor& editor)
     : stage_(stage), settings_(settings), editor_(editor)
 {
-    Command5_ = makeButton("Command5", "Pause");
+    Command5_ = makeButton("Command5", "Pause",
+                           "Pause the run and open the body editor; press again to go on (Space)");
     Command5_->hide();  // until a run is started
     connect(Command5_, &QPushButton::clicked, this, &Pause::Command5_Click);
     connect(&stage_.run, &RunState::changed, this, [this](RunPhase p) { Command5_->setVisible(p != RunPhase::Idle); });

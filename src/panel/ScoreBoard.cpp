@@ -29,43 +29,38 @@ QString defaultRecordPath()
 
 }  // namespace
 
-ScoreBoard::ScoreBoard(Stage& stage, const QString& recordFile)
-    : stage_(stage), keeper_((recordFile.isEmpty() ? defaultRecordPath() : recordFile).toStdString())
+ScoreBoard::ScoreBoard(Stage& stage, const QString& recordFile, bool inMemory) : stage_(stage)
 {
+    if (!inMemory) keeper_.emplace((recordFile.isEmpty() ? defaultRecordPath() : recordFile).toStdString());
     box_ = makeGroup("FrameScore", "Score");
     auto* gs = new QGridLayout(box_);
     gs->setContentsMargins(6, 4, 6, 6);
     gs->setVerticalSpacing(2);
-    auto value = [&](const QString& name) {
+    // Each value with its caption, both explained.
+    auto value = [&](const QString& name, const char* caption, const QString& tip, int row, int col) {
         QLabel* l = makeValue(name);
         l->setMinimumWidth(56);
         l->setStyleSheet("color: #f0f0f0;");
+        l->setToolTip(tip);
+        gs->addWidget(makeLabel(caption, tip), row, col * 2);
+        gs->addWidget(l, row, col * 2 + 1);
         return l;
     };
-    LaTot_ = value("LaTot");
-    Label3_ = value("Label3");
-    Label2_ = value("Label2");
-    Label4_ = value("Label4");
-    Label5_ = value("Label5");
-    LaTT_ = value("LaTT");
-    gs->addWidget(makeLabel("Score"), 0, 0);
-    gs->addWidget(Label3_, 0, 1);
-    gs->addWidget(makeLabel("Best"), 0, 2);
-    gs->addWidget(Label4_, 0, 3);
-    gs->addWidget(makeLabel("Record"), 0, 4);
-    gs->addWidget(Label5_, 0, 5);
-    gs->addWidget(makeLabel("Planets"), 1, 0);
-    gs->addWidget(LaTot_, 1, 1);
-    gs->addWidget(makeLabel("Run s"), 1, 2);
-    gs->addWidget(Label2_, 1, 3);
-    gs->addWidget(makeLabel("Calm s"), 1, 4);
-    gs->addWidget(LaTT_, 1, 5);
+    Label3_ = value("Label3", "Score",
+                    "The score: the seconds since the last event (a border crossing or a merge), weighted by the "
+                    "number of planets",
+                    0, 0);
+    Label4_ = value("Label4", "Best", "The best score of this session", 0, 1);
+    Label5_ = value("Label5", "Record", "The all-time record, kept in the record file", 0, 2);
+    LaTot_ = value("LaTot", "Planets", "Planets and stars in play (bodies 3 and up)", 1, 0);
+    Label2_ = value("Label2", "Run s", "Seconds since the run started", 1, 1);
+    LaTT_ = value("LaTT", "Calm s", "Seconds since the last event (a border crossing or a merge)", 1, 2);
 
     connect(&stage_.timers.TiK(), &Timer::timeout, this, &ScoreBoard::TiK_Timer);
 
     World& w = stage_.world;
-    const Status loaded = keeper_.load();
-    w.recordScore = keeper_.record();
+    const Status loaded = keeper_ ? keeper_->load() : Status{};
+    w.recordScore = keeper_ ? keeper_->record() : 1;
     w.recordCheck = static_cast<std::int32_t>(std::floor(w.recordScore / 7.0));
     Label5_->setText(QString::number(w.recordScore));
     report(loaded);
@@ -88,11 +83,11 @@ void ScoreBoard::TiK_Timer()
     World& w = stage_.world;
     const std::string now = stage_.clock.hhmmss();
     LaTot_->setText(QString::number(livePlanets(w)));
-    if (clock_.tick(w, now)) {
+    if (clock_.tick(w, now) && keeper_) {
         // A new record is written on the same tick, so it survives an abrupt end;
         // a higher one another run wrote meanwhile is taken over.
-        report(keeper_.offer(w.recordScore));
-        w.recordScore = keeper_.record();
+        report(keeper_->offer(w.recordScore));
+        w.recordScore = keeper_->record();
         w.recordCheck = static_cast<std::int32_t>(std::floor(w.recordScore / 7.0));
     }
     Label3_->setText(QString::number(w.score));

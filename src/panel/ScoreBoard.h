@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QString>
+#include <optional>
 
 #include "panel/RecordFile.h"
 #include "panel/ScoreClock.h"
@@ -15,11 +16,13 @@ namespace orb {
 class ScoreBoard : public QObject {
     Q_OBJECT
 public:
-    // recordFile: the record file; the default place when empty.
-    ScoreBoard(Stage& stage, const QString& recordFile);
+    // recordFile: the record file; the default place when empty. A record kept
+    // in memory only starts at 1 and touches no file.
+    ScoreBoard(Stage& stage, const QString& recordFile, bool inMemory = false);
 
     QWidget* group() const { return box_; }
-    QString recordPath() const { return QString::fromStdString(keeper_.path()); }
+    // The record file; empty when the record is kept in memory.
+    QString recordPath() const { return keeper_ ? QString::fromStdString(keeper_->path()) : QString(); }
     // What went wrong with the record file, empty when nothing did.
     QString recordProblem() const { return problem_; }
 
@@ -38,7 +41,7 @@ private:
     QGroupBox* box_;
     QLabel *LaTot_, *Label3_, *Label2_, *Label4_, *Label5_, *LaTT_;
     ScoreClock clock_;
-    RecordKeeper keeper_;
+    std::optional<RecordKeeper> keeper_;
     QString problem_;
 };
 

@@ -64,26 +64,30 @@ Settings::Settings(Stage& stage) : stage_(stage)
     auto* radius = new ClickLabel("La(3)", "Radius");
     radius->setToolTip("Copy the Core into the Radius");
     CHgod_ = makeCheck("CHgod", "Spin", "Re-appearing planets get a new momentum (4-dim)");
+    // One setting a row: its caption, its field and what it is measured in.
     int r = 0;
-    auto pair = [&](int row, int c, QWidget* lab, Setting s) {
-        gp->addWidget(lab, row, c * 2);
-        gp->addWidget(field(s), row, c * 2 + 1);
+    auto row = [&](QWidget* lab, Setting s, const char* unit) {
+        gp->addWidget(lab, r, 0);
+        gp->addWidget(field(s), r, 1);
+        gp->addWidget(makeLabel(unit, field(s)->toolTip()), r, 2);
+        ++r;
     };
     auto caption = [&](const char* text, Setting s) { return makeLabel(text, field(s)->toolTip()); };
-    pair(r, 0, caption("Sol Gravity", Setting::SolGravity), Setting::SolGravity);
-    pair(r++, 1, caption("Largest Planet", Setting::PlanetGravity), Setting::PlanetGravity);
-    pair(r, 0, caption("g = m / r^", Setting::Exponent), Setting::Exponent);
-    pair(r++, 1, caption("Total Planets", Setting::Planets), Setting::Planets);
-    pair(r, 0, caption("Jupiter Factor", Setting::Jupiter), Setting::Jupiter);
-    pair(r++, 1, caption("Waterworld Factor", Setting::Waterworld), Setting::Waterworld);
-    pair(r, 0, caption("Planetoid Factor", Setting::Planetoid), Setting::Planetoid);
-    pair(r++, 1, caption("Tag Planet", Setting::Tag), Setting::Tag);
-    pair(r, 0, radius, Setting::Radius);
-    pair(r++, 1, core, Setting::Core);
-    pair(r, 0, caption("Volatility", Setting::Volatility), Setting::Volatility);
-    pair(r++, 1, caption("Start Momentum", Setting::StartMomentum), Setting::StartMomentum);
-    pair(r, 0, caption("Tick ms", Setting::TickMs), Setting::TickMs);
-    gp->addWidget(CHgod_, r++, 2, 1, 2);
+    row(caption("Sol Gravity", Setting::SolGravity), Setting::SolGravity, "mass");
+    row(caption("Largest Planet", Setting::PlanetGravity), Setting::PlanetGravity, "mass");
+    row(caption("g = m / r^", Setting::Exponent), Setting::Exponent, "0.4 .. 2.6");
+    row(caption("Total Planets", Setting::Planets), Setting::Planets, "3 .. 999");
+    row(caption("Planetoid Factor", Setting::Planetoid), Setting::Planetoid, "body no.");
+    row(caption("Jupiter Factor", Setting::Jupiter), Setting::Jupiter, "");
+    row(caption("Waterworld Factor", Setting::Waterworld), Setting::Waterworld, "");
+    row(caption("Tag Planet", Setting::Tag), Setting::Tag, "body no.");
+    row(radius, Setting::Radius, "twips");
+    row(core, Setting::Core, "twips");
+    row(caption("Volatility", Setting::Volatility), Setting::Volatility, "momentum");
+    row(caption("Start Momentum", Setting::StartMomentum), Setting::StartMomentum, "twips / tick");
+    row(caption("Tick ms", Setting::TickMs), Setting::TickMs, "ms");
+    gp->addWidget(CHgod_, r++, 0, 1, 3);
+    gp->setColumnStretch(2, 1);
 
     border_ = makeGroup("FrameBorder", "Border Math");
     border_->setToolTip("What happens to the planet when it leaves the screen?");

@@ -14,6 +14,13 @@ Field::Field(const QString& name, const QString& text, QWidget* parent) : QLineE
     setObjectName(name);
 }
 
+void Field::display(const QString& text)
+{
+    setText(text);
+    // A long number reads from its first digit.
+    setCursorPosition(0);
+}
+
 void Field::focusOutEvent(QFocusEvent* e)
 {
     QLineEdit::focusOutEvent(e);
@@ -29,6 +36,12 @@ void Field::mouseDoubleClickEvent(QMouseEvent* e)
 
 void Field::keyPressEvent(QKeyEvent* e)
 {
+    // Enter takes a typed value as leaving the field does, staying in it.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        QLineEdit::keyPressEvent(e);
+        emit left();
+        return;
+    }
     if (limit_ > 0 && !isReadOnly()) {
         QString added;
         if (e->matches(QKeySequence::Paste)) added = QGuiApplication::clipboard()->text();

@@ -15,7 +15,9 @@ class Field : public QLineEdit {
     Q_OBJECT
 public:
     explicit Field(const QString& name, const QString& text, QWidget* parent = nullptr);
-    // Leaving the field: what a user's tab or click elsewhere does.
+    // Writes a value for reading: the text is shown from its start.
+    void display(const QString& text);
+    // Leaving the field: what a user's tab, Enter or click elsewhere does.
     void leave() { emit left(); }
     void doubleClick() { emit doubleClicked(); }
 

@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 namespace orb {
@@ -38,6 +39,24 @@ void FieldCanvas::cls()
     dirty_ = true;
 }
 
+void FieldCanvas::fade()
+{
+    // Each channel loses an eighth, in one pass over the packed pixels.
+    auto dim = [](QImage& img) {
+        if (img.isNull()) return;
+        for (int y = 0; y < img.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb p = row[x];
+                row[x] = (p - ((p >> 3) & 0x1f1f1fu)) | 0xff000000u;
+            }
+        }
+    };
+    dim(ref_);
+    dim(view_);
+    dirty_ = true;
+}
+
 const QImage& FieldCanvas::viewImage(QSize size, qreal dpr)
 {
     if (size.isEmpty()) size = QSize(1, 1);
@@ -67,6 +86,9 @@ FieldView::FieldView(FieldCanvas& canvas, QWidget* parent) : QWidget(parent), ca
     QSizePolicy sp(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setSizePolicy(sp);
     connect(&refresh_, &QTimer::timeout, this, [this] {
+        if (onRefresh_) onRefresh_();
+        // Fading every fourth frame: a trail halves in about a second.
+        if (fading_ && ++frame_ % 4 == 0) canvas_.fade();
         if (canvas_.dirty()) update();
     });
 }
@@ -113,13 +135,22 @@ void FieldView::place(QWidget* child, double left, double top, double w, double 
     relayout();
 }
 
+void FieldView::setPaused(bool paused)
+{
+    paused_ = paused;
+    update();
+}
+
 void FieldView::relayout()
 {
+    // A child placed far off the field (a body flung away) stays off it: the
+    // places are clamped before they become whole pixels.
+    auto px = [](double v) { return static_cast<int>(std::lround(std::clamp(std::isnan(v) ? 0.0 : v, -1e6, 1e6))); };
     const double s = pixelsPerTwip();
     for (const auto& p : placed_) {
         const QPointF tl = toWidget(p.twips.left(), p.twips.top());
-        p.w->setGeometry(QRect(qRound(tl.x()), qRound(tl.y()), std::max(1, qRound(p.twips.width() * s)),
-                               std::max(1, qRound(p.twips.height() * s))));
+        p.w->setGeometry(QRect(px(tl.x()), px(tl.y()), std::max(1, px(p.twips.width() * s)),
+                               std::max(1, px(p.twips.height() * s))));
     }
 }
 
@@ -137,6 +168,39 @@ void FieldView::paintEvent(QPaintEvent*)
     const QSize dev(std::max(1, qRound(r.width() * dpr)), std::max(1, qRound(r.height() * dpr)));
     p.drawImage(r.topLeft(), canvas_.viewImage(dev, dpr));
     canvas_.takeDirty();
+
+    // The strips outside the field of play: a body that crosses into them has
+    // left the field.
+    const double k = pixelsPerTwip();
+    const QColor strip(70, 90, 160, 46), edge(110, 130, 200, 120);
+    const QRectF left(r.left(), r.top(), kLeftMargin * k, r.height());
+    const QRectF bottom(r.left() + kLeftMargin * k, r.bottom() - kBottomMargin * k, r.width() - kLeftMargin * k,
+                        kBottomMargin * k);
+    p.fillRect(left, strip);
+    p.fillRect(bottom, strip);
+    p.setPen(QPen(edge, 1, Qt::DashLine));
+    p.drawLine(QPointF(left.right(), r.top()), QPointF(left.right(), bottom.top()));
+    p.drawLine(QPointF(left.right(), bottom.top()), QPointF(r.right(), bottom.top()));
+
+    // Each body in play where it stands now.
+    if (bodies_) {
+        dots_.clear();
+        bodies_(dots_);
+        const double size = std::max(2.5, 3.0 * k * kTwipsPerPixel);
+        for (const Dot& d : dots_) {
+            if (!(d.x >= 0 && d.x <= kFieldWidth && d.y >= 0 && d.y <= kFieldHeight)) continue;
+            const QPointF at = toWidget(d.x, d.y);
+            p.fillRect(QRectF(at.x() - size / 2, at.y() - size / 2, size, size), QColor::fromRgb(d.colour));
+        }
+    }
+    if (paused_) {
+        QFont f = font();
+        f.setPointSizeF(f.pointSizeF() * 1.6);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(QColor(232, 216, 144));
+        p.drawText(r.adjusted(0, 8, 0, 0), Qt::AlignHCenter | Qt::AlignTop, "Paused");
+    }
     if (tag_) {
         if (auto at = tag_()) {
             p.setRenderHint(QPainter::Antialiasing);

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "engine/Canvas.h"
 #include "world/Geometry.h"
@@ -27,6 +28,9 @@ public:
     void cls() override;
 
     const QImage& image() const { return ref_; }
+    // Dims the picture a little: the trails of the past fade while the present
+    // stays bright.
+    void fade();
     // The picture at a device size; rebuilt from the reference when it changes.
     const QImage& viewImage(QSize deviceSize, qreal devicePixelRatio);
     bool takeDirty();
@@ -57,10 +61,27 @@ public:
 
     // Repaints at most once per screen refresh, and only after something was drawn.
     void startRefresh();
+    // Runs on every refresh, before the repaint (the window refreshes its
+    // panels with the same beat).
+    void setOnRefresh(std::function<void()> f) { onRefresh_ = std::move(f); }
 
     // Where the tagged planet is, in twips, if there is one to ring. The ring is
     // drawn over the picture, never into it.
     void setTagSource(std::function<std::optional<QPointF>()> source) { tag_ = std::move(source); }
+
+    // The bodies in play where they stand now, each marked on the screen a
+    // little larger than a trail point (never in the picture).
+    struct Dot {
+        double x, y;  // twips
+        QRgb colour;
+    };
+    void setBodySource(std::function<void(std::vector<Dot>&)> source) { bodies_ = std::move(source); }
+    // "Paused" across the top of the field while the run is paused.
+    void setPaused(bool paused);
+    bool paused() const { return paused_; }
+    // Fading trails: the picture dims a little every frame.
+    void setFading(bool fading) { fading_ = fading; }
+    bool fading() const { return fading_; }
 
     QSize sizeHint() const override { return {1024, 768}; }
     bool hasHeightForWidth() const override { return true; }
@@ -80,6 +101,12 @@ private:
     QTimer refresh_;
     QList<Placed> placed_;
     std::function<std::optional<QPointF>()> tag_;
+    std::function<void(std::vector<Dot>&)> bodies_;
+    std::vector<Dot> dots_;
+    bool paused_ = false;
+    bool fading_ = false;
+    int frame_ = 0;
+    std::function<void()> onRefresh_;
 };
 
 }  // namespace orb

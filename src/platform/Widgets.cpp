@@ -57,4 +57,11 @@ QGroupBox* makeGroup(const QString& name, const QString& title)
     return g;
 }
 
+void keepPlace(QWidget* w)
+{
+    QSizePolicy sp = w->sizePolicy();
+    sp.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(sp);
+}
+
 }  // namespace orb

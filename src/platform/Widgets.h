@@ -22,5 +22,8 @@ QLabel* makeLabel(const QString& text, const QString& tip = {});
 // A label that shows a value, named so it can be read.
 QLabel* makeValue(const QString& name, const QString& text = "0");
 QGroupBox* makeGroup(const QString& name, const QString& title);
+// A control shown and hidden as a run goes keeps its place in the layout while
+// hidden, so nothing around it moves under the pointer.
+void keepPlace(QWidget* w);
 
 }  // namespace orb

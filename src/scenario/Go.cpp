@@ -1,6 +1,7 @@
 #include "scenario/Go.h"
 
 #include <QHBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/FieldText.h"
@@ -23,7 +24,7 @@ std::optional<int> clearInterval(const QString& text)
 RunStart::RunStart(Stage& stage, Settings& settings, ScoreBoard& score, Links& links)
     : stage_(stage), settings_(settings), score_(score), links_(links)
 {
-    Command2_ = makeButton("Command2", "Go");
+    Command2_ = makeButton("Command2", "Go", "Start the run with the settings on the panel");
     Command4_ = makeButton("Command4", "Clear", "Clear Screen");
     autoBox_ = new QWidget;
     auto* h = new QHBoxLayout(autoBox_);
@@ -41,7 +42,10 @@ RunStart::RunStart(Stage& stage, Settings& settings, ScoreBoard& score, Links& l
 
     for (QWidget* w : {static_cast<QWidget*>(Command2_), static_cast<QWidget*>(Command4_), static_cast<QWidget*>(CHr_),
                        static_cast<QWidget*>(TXref_)})
+    {
+        keepPlace(w);
         w->hide();
+    }
 }
 
 void RunStart::Command2_Click()
@@ -70,8 +74,11 @@ void RunStart::Command2_Click()
     for (int k = 3; k <= n; ++k) {
         const auto d = toInt16(k / lenient(settings_.text(Setting::Planets)) * 255);
         if (!d) continue;
-        w.colGreen[k] = *d;
-        w.colBlue[k] = static_cast<float>(255 - *d);
+        // A count that is not whole ("3.5" rounds up to 4) puts the last slot
+        // past the field's value: its green would pass 255.
+        const int g = std::clamp<int>(*d, 0, 255);
+        w.colGreen[k] = static_cast<float>(g);
+        w.colBlue[k] = static_cast<float>(255 - g);
         w.colRed[k] = static_cast<float>(std::floor(stage_.rng.rnd() * 150.0) + 50);
     }
 

@@ -18,7 +18,10 @@ Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
     pg->setContentsMargins(6, 4, 6, 6);
     pg->setSpacing(4);
     for (int i = 0; i < kPresets; ++i) {
-        CDp_[i] = makeButton(QString("CDp(%1)").arg(i), QString::fromStdString(presetTable()[i].caption));
+        const Preset& preset = presetTable()[i];
+        CDp_[i] = makeButton(QString("CDp(%1)").arg(i), QString::fromStdString(preset.caption),
+                             "Start this galaxy (Ctrl+" + QString::number(i + 1) + "): " +
+                                 QString::fromStdString(preset.explanation));
         pg->addWidget(CDp_[i], i / 2, i % 2);
         connect(CDp_[i], &QPushButton::clicked, this, [this, i] { CDp_Click(i); });
     }
@@ -29,7 +32,7 @@ Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
     seedRow->addWidget(TXran_);
     seedRow->addWidget(CHran_);
     seedRow->addStretch(1);
-    pg->addLayout(seedRow, 2, 1);
+    pg->addLayout(seedRow, 3, 0, 1, 2);
 
     stars_ = new QWidget;
     auto* col = new QVBoxLayout(stars_);
@@ -41,7 +44,9 @@ Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
     g1->setContentsMargins(6, 2, 6, 4);
     LaStar_ = makeValue("LaStar");
     LaStar_->setMinimumWidth(40);
-    g1->addWidget(makeLabel("Stars Live"));
+    const QString starsTip = "The number of the star the binary pair emitted last";
+    LaStar_->setToolTip(starsTip);
+    g1->addWidget(makeLabel("Stars Live", starsTip));
     g1->addWidget(LaStar_);
     g1->addStretch(1);
     col->addWidget(Frame1_);
@@ -91,6 +96,8 @@ Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
         if (p != RunPhase::Idle) CHran_->hide();
     });
 
+    for (QWidget* w : {static_cast<QWidget*>(CHran_), static_cast<QWidget*>(Frame1_), static_cast<QWidget*>(Frame4_)})
+        keepPlace(w);
     Frame1_->hide();
     Frame4_->hide();
 }

@@ -17,13 +17,62 @@ TickInputs TickReader::read(const std::string& exponent, const std::string& star
     return in;
 }
 
-Simulation::Simulation(Stage& stage, Settings& settings, Presets& presets, const KernelSet& kernels)
-    : stage_(stage), settings_(settings), presets_(presets), ticker_(kernels)
+QString Simulation::speedName(int n) { return n == 0 ? QString("Max") : QString("%1x").arg(n); }
+
+std::optional<int> Simulation::parseSpeed(const QString& text)
 {
+    QString t = text.trimmed();
+    if (t.compare("Max", Qt::CaseInsensitive) == 0) return 0;
+    if (t.endsWith('x', Qt::CaseInsensitive)) t.chop(1);
+    bool ok = false;
+    const int n = t.toInt(&ok);
+    for (int s : kSpeeds)
+        if (ok && s != 0 && s == n) return n;
+    return std::nullopt;
+}
+
+Simulation::Simulation(Stage& stage, Settings& settings, Presets& presets, BodyEditor& editor,
+                       const KernelSet& kernels)
+    : stage_(stage), settings_(settings), presets_(presets), editor_(editor), ticker_(kernels)
+{
+    Speed_ = new QComboBox;
+    Speed_->setObjectName("Speed");
+    Speed_->setToolTip("Speed: ticks run on each beat of the tick timer (1x as \"Tick ms\" sets it; Max runs as "
+                       "many as fit in two thirds of each beat). Stars still come every so many ticks.");
+    for (int s : kSpeeds) Speed_->addItem(speedName(s), s);
+    connect(Speed_, &QComboBox::currentIndexChanged, this, [this](int i) { setSpeed(Speed_->itemData(i).toInt()); });
     connect(&stage_.timers.Ti(), &Timer::timeout, this, &Simulation::Ti_Timer);
 }
 
+void Simulation::setSpeed(int n)
+{
+    const int index = Speed_->findData(n);
+    if (index < 0) return;
+    speed_ = n;
+    if (Speed_->currentIndex() != index) Speed_->setCurrentIndex(index);
+    emit speedChanged(n);
+}
+
 void Simulation::Ti_Timer()
+{
+    if (speed_ > 0) {
+        for (int k = 0; k < speed_; ++k) tick();
+        return;
+    }
+    if (fixedMax_ > 0) {
+        for (int k = 0; k < fixedMax_; ++k) tick();
+        return;
+    }
+    // Max: the ticks that fit in two thirds of the interval, so the window
+    // keeps a third of each beat for drawing and the user.
+    const qint64 budgetNs = stage_.timers.Ti().interval() * 2'000'000LL / 3;
+    budget_.start();
+    do {
+        tick();
+    } while (budget_.nsecsElapsed() < budgetNs && stage_.run.running());
+}
+
+void Simulation::tick()
 {
     TickInputs in = reader_.read(str(settings_.text(Setting::Exponent)), str(presets_.starIntervalText()),
                                  str(settings_.text(Setting::Planetoid)));
@@ -33,6 +82,13 @@ void Simulation::Ti_Timer()
     in.spin = settings_.spin();
     ticker_.tick(stage_.world, in, stage_.canvas, stage_.rng, [this] { starMaker(); });
     ++ticks_;
+}
+
+void Simulation::Step_Click()
+{
+    if (!stage_.run.paused()) return;
+    tick();
+    editor_.Asgard();
 }
 
 void Simulation::starMaker()

@@ -1,10 +1,15 @@
 #pragma once
 // The simulation tick handler: reads what the tick needs from the panel, runs
-// one tick of the engine and lets the emitter place the next star.
+// the engine's tick as often as the speed asks on each timeout of the tick
+// timer, and lets the emitter place the next star. Also a single step while
+// paused.
 
+#include <QComboBox>
+#include <QElapsedTimer>
 #include <cstdint>
 
 #include "engine/Ticker.h"
+#include "panel/BodyEditor.h"
 #include "panel/Settings.h"
 #include "platform/Stage.h"
 #include "scenario/Presets.h"
@@ -25,13 +30,34 @@ private:
 class Simulation : public QObject {
     Q_OBJECT
 public:
-    Simulation(Stage& stage, Settings& settings, Presets& presets, const KernelSet& kernels);
+    Simulation(Stage& stage, Settings& settings, Presets& presets, BodyEditor& editor, const KernelSet& kernels);
+
+    // The speeds: ticks per timeout of the tick timer, 0 for Max.
+    static constexpr int kSpeeds[] = {1, 2, 5, 10, 100, 0};
+    static QString speedName(int ticksPerTimeout);
+    // "10", "10x" or "Max"; nothing when it names no speed.
+    static std::optional<int> parseSpeed(const QString& text);
+
+    QWidget* speedControl() const { return Speed_; }
+    int speed() const { return speed_; }
+    void setSpeed(int ticksPerTimeout);
+    // Max runs as many ticks as fit in two thirds of the timer's interval; a
+    // fixed count instead makes a run repeatable (the headless runner).
+    void setFixedMax(int ticks) { fixedMax_ = ticks; }
 
     const KernelSet& kernels() const { return ticker_.kernels(); }
     // Ticks run since the program started.
     long long ticks() const { return ticks_; }
 
+    // One timeout of the tick timer.
     void Ti_Timer();
+    // One tick of the run.
+    void tick();
+    // While paused: one tick, then the editor shows its body again.
+    void Step_Click();
+
+signals:
+    void speedChanged(int ticksPerTimeout);
 
 private:
     void starMaker();
@@ -39,9 +65,14 @@ private:
     Stage& stage_;
     Settings& settings_;
     Presets& presets_;
+    BodyEditor& editor_;
     Ticker ticker_;
     TickReader reader_;
+    QComboBox* Speed_;
+    QElapsedTimer budget_;
     long long ticks_ = 0;
+    int speed_ = 1;
+    int fixedMax_ = 0;
 };
 
 }  // namespace orb

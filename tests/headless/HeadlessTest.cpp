@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
@@ -274,10 +276,10 @@ TEST_F(HeadlessTest, AFailingActionPrintsOneLineAndStopsTheRun)
         {{"--load", badHeader}, "--load " + badHeader, "line 1"},
         {{"--load", badRow}, "--load " + badRow, "line 2: gravity \"abc\""},
         {{"--load", empty}, "--load " + empty, "line 1"},
-        {{"--set", "Nope=1"}, "--set Nope=1", "no control named Nope"},
-        {{"--click", "Nope"}, "--click Nope", "no control named Nope"},
-        {{"--print", "Nope"}, "--print Nope", "no control named Nope"},
-        {{"--click", "FormFLAS.Command1"}, "--click FormFLAS.Command1", "no control named"},
+        {{"--set", "Nope=1"}, "--set Nope=1", "no control or menu action named Nope"},
+        {{"--click", "Nope"}, "--click Nope", "no control or menu action named Nope"},
+        {{"--print", "Nope"}, "--print Nope", "no control or menu action named Nope"},
+        {{"--click", "FormFLAS.Command1"}, "--click FormFLAS.Command1", "no control or menu action named"},
         {{"--set", "TXn"}, "--set TXn", "expected NAME=TEXT"},
         {{"--set", "CDp(0)=1"}, "--set CDp(0)=1", "not a field"},
         {{"--click", "Label3"}, "--click Label3", "cannot be clicked"},
@@ -359,3 +361,81 @@ TEST_F(HeadlessTest, EveryPresetWithAFixedSeedGivesTheSameDumpByteForByte)
 }
 
 }  // namespace
+
+namespace {
+
+// A run of the program with a changed environment.
+Result runWith(const QStringList& args, const QProcessEnvironment& env)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(ORB_BINARY, args);
+    if (!p.waitForFinished(120000)) p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+}  // namespace
+
+TEST_F(HeadlessTest, TheCommandLineSaysPlainlyWhatIsWrong)
+{
+    const Result version = runOrbitarium({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_TRUE(version.out.startsWith("orbitarium 3.")) << version.out.toStdString();
+
+    // Without a display the window cannot open: one line that names --headless.
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) bare.remove(v);
+    const Result noDisplay = runWith({}, bare);
+    EXPECT_EQ(noDisplay.code, 1);
+    ASSERT_EQ(noDisplay.errLines().size(), 1) << noDisplay.err.toStdString();
+    EXPECT_TRUE(noDisplay.err.contains("--headless"));
+
+    const Result noFile = runWith({"--load"}, bare);
+    EXPECT_EQ(noFile.code, 2);
+    EXPECT_TRUE(noFile.err.contains("--load needs a value")) << noFile.err.toStdString();
+    const Result kernels = runOrbitarium({"--headless", "--kernels", "nope"});
+    EXPECT_EQ(kernels.code, 2);
+    EXPECT_TRUE(kernels.err.contains("x86-64") || kernels.err.contains("generic")) << kernels.err.toStdString();
+}
+
+TEST_F(HeadlessTest, AHeadlessRunKeepsItsRecordInMemory)
+{
+    // Beside the program is where a window's record would go.
+    const QString beside = QFileInfo(ORB_BINARY).absolutePath() + "/tallyho.ogg";
+    const QByteArray before = read(beside);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", dir.path());
+    env.insert("XDG_DATA_HOME", dir.path());
+    const Result r = runWith({"--headless", "--seed", "3", "--preset", "0", "--ticks", "3000", "--wait", "20000",
+                              "--print", "Label5"},
+                             env);
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_GT(printed(r, "Label5").toInt(), 1) << "a record was made";
+    EXPECT_EQ(read(beside), before) << "and no file was touched";
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+TEST_F(HeadlessTest, MenuActionsSpeedAndTheStatusLine)
+{
+    const Result r = run({"--seed", "5", "--preset", "Oscillate", "--set", "Speed=10", "--ticks", "20", "--print",
+                          "Speed", "--click", "PauseResume", "--click", "Step", "--print", "Status", "--set",
+                          "Speed=Max", "--print", "Speed"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(printed(r, "Speed"), "10x");
+    const QString status = printed(r, "Status");
+    EXPECT_TRUE(status.startsWith("Paused")) << status.toStdString();
+    EXPECT_TRUE(status.contains("tick 201")) << "20 beats of 10 ticks, then one step: " << status.toStdString();
+    EXPECT_TRUE(status.contains("speed 10x")) << status.toStdString();
+    EXPECT_TRUE(r.out.contains("Speed=Max"));
+
+    // Actions that would open a file dialog are refused, naming the way instead.
+    for (const char* dialog : {"CDopen", "Save", "ExportPicture"}) {
+        const Result d = run({"--click", dialog});
+        EXPECT_EQ(d.code, 1) << dialog;
+        EXPECT_TRUE(d.err.contains("file dialog")) << d.err.toStdString();
+    }
+    const Result bad = run({"--set", "Speed=3"});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_EQ(run({"--click", "Step"}).code, 1) << "Step only while paused";
+}
