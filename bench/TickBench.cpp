@@ -192,8 +192,10 @@ int main(int argc, char** argv)
         add(nameOf("fast", c), fastTick, c, static_cast<const KernelSet*>(nullptr));
         add(nameOf("literal", c), literalTick, c);
     }
-    // The fast tick with each set of pull kernels this processor runs.
-    const std::vector<Config> kernelConfigs = {{1000, 2, 2}, {1000, 999, 2}};
+    // The fast tick with each set of pull kernels this processor runs: the
+    // galaxy case and the crowd where every body attracts.
+    const std::vector<Config> kernelConfigs = {
+        {600, 2, 2}, {600, 2, 1.5}, {1000, 2, 2}, {1000, 999, 2}, {1000, 999, 1.5}};
     for (const KernelSet* k : runnableKernelSets())
         for (const Config& c : kernelConfigs) add(nameOf(std::string("kernels-") + k->name, c), fastTick, c, k);
 

@@ -18,7 +18,7 @@ void addPull(World& w, int i, double sumX, double sumY)
 
 PullPass::PullPass(const KernelSet& kernels) : kernels_(kernels)
 {
-    const std::size_t cap = kSlots + 16;
+    const std::size_t cap = kSlots + kPullPad;
     for (auto* v : {&ax_, &ay_, &ag_, &ak_, &asx_, &asy_, &anear_, &bx_, &by_, &bsx_, &bsy_, &bnear_})
         v->resize(cap);
     aidx_.resize(cap);

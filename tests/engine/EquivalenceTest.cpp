@@ -6,9 +6,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "engine/Borders.h"
 #include "engine/Contact.h"
@@ -17,6 +20,7 @@
 #include "engine/Ticker.h"
 #include "engine/PullKernel.h"
 #include "engine/ReferenceTick.h"
+#include "support/Golden.h"
 #include "support/Recording.h"
 
 namespace orb {
@@ -306,6 +310,161 @@ TEST(Equivalence, MergeSearchFindsEveryClosePair)
         EXPECT_GT(run->total.merges, 0);
     }
 }
+
+bool sameBits(const std::vector<double>& a, const std::vector<double>& b)
+{
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+}
+
+// The kernels on their own against pair-by-pair sums, for every row length up
+// to a few whole passes of the widest set: pairs inside the planet radius and
+// at the same place add nothing, and the padding past the last attractor or
+// body, full of values that would spoil any sum they reached, reaches none.
+TEST(Equivalence, KernelsSumEveryPullOnceWhateverTheLength)
+{
+    const double pR = 5, pR2 = radiusSquaredBound(pR);
+    const double spoilers[] = {std::nan(""), INFINITY, -INFINITY, 1e308, 0.0};
+    auto padded = [&](std::vector<double> v) {
+        for (int i = 0; i < kPullPad; ++i) v.push_back(spoilers[i % 5]);
+        return v;
+    };
+    for (double e : {2.0, 1.5, 1.0, 1.7}) {
+        const PowKind kind = powKindOf(e);
+        for (int m = 0; m <= 140; ++m) {
+            SCOPED_TRACE("exponent " + std::to_string(e) + ", " + std::to_string(m) + " attractors");
+            Rng r(m + 1);
+            std::vector<double> x, y, grav, g, bx, by;
+            for (int i = 0; i < m; ++i) {
+                x.push_back(2000 * static_cast<double>(r.rnd()));
+                y.push_back(2000 * static_cast<double>(r.rnd()));
+                grav.push_back(0.5 + static_cast<double>(r.rnd()));
+                g.push_back(10000 * grav.back());
+                bx.push_back(2000 * static_cast<double>(r.rnd()));
+                by.push_back(2000 * static_cast<double>(r.rnd()));
+            }
+            if (m > 2) {
+                x[1] = x[0], y[1] = y[0];  // the same place
+                x[2] = x[0] + 3, y[2] = y[0];  // inside the planet radius
+                bx[0] = x[m - 1], by[0] = y[m - 1];
+                bx[1] = x[m - 1] - 2, by[1] = y[m - 1] + 2;
+            }
+            // The plain sum of the pulls on a body at (xi, yi), leaving out `self`,
+            // and the scale of its terms, for a tolerance that allows for the
+            // order of the sum.
+            auto plain = [&](double xi, double yi, int self, double& sx, double& sy, double& scale) {
+                sx = sy = scale = 0;
+                for (int q = 0; q < m; ++q) {
+                    double px, py;
+                    if (q == self || !exactPull(xi, yi, x[q], y[q], grav[q], pR, kind, e, px, py)) continue;
+                    sx += px;
+                    sy += py;
+                    scale += std::fabs(px) + std::fabs(py);
+                }
+            };
+            auto nearest = [&](double xi, double yi, int from) {
+                double n = INFINITY;
+                for (int q = from; q < m; ++q) {
+                    const double dx = x[q] - xi, dy = y[q] - yi;
+                    n = std::min(n, dx * dx + dy * dy);
+                }
+                return n;
+            };
+            const std::vector<double> px = padded(x), py = padded(y), pg = padded(g), pbx = padded(bx),
+                                      pby = padded(by);
+            const PullRowArgs args{px.data(), py.data(), pg.data(), m, pR2, kind, e};
+            std::vector<double> firstSym, firstPulled;
+            for (const KernelSet* k : runnableKernelSets()) {
+                SCOPED_TRACE(k->name);
+                std::vector<double> sx = padded(std::vector<double>(m, 0.0)), sy = sx, near = sx;
+                k->symmetric(args, sx.data(), sy.data(), near.data());
+                std::vector<double> bsx = padded(std::vector<double>(m)), bsy = bsx, bnear = bsx;
+                k->pulled(args, pbx.data(), pby.data(), m, bsx.data(), bsy.data(), bnear.data());
+                for (int i = 0; i < m; ++i) {
+                    double ex, ey, scale;
+                    plain(x[i], y[i], i, ex, ey, scale);
+                    ASSERT_NEAR(sx[i], ex, 1e-12 * scale) << "attractor " << i;
+                    ASSERT_NEAR(sy[i], ey, 1e-12 * scale) << "attractor " << i;
+                    ASSERT_EQ(near[i], nearest(x[i], y[i], i + 1)) << "attractor " << i;
+                    plain(bx[i], by[i], -1, ex, ey, scale);
+                    ASSERT_NEAR(bsx[i], ex, 1e-12 * scale) << "body " << i;
+                    ASSERT_NEAR(bsy[i], ey, 1e-12 * scale) << "body " << i;
+                    ASSERT_EQ(bnear[i], nearest(bx[i], by[i], 0)) << "body " << i;
+                }
+                // Bit for bit the sums of the first set.
+                std::vector<double> sym(sx.begin(), sx.begin() + m), pulled(bsx.begin(), bsx.begin() + m);
+                sym.insert(sym.end(), sy.begin(), sy.begin() + m);
+                pulled.insert(pulled.end(), bsy.begin(), bsy.begin() + m);
+                if (firstSym.empty() && firstPulled.empty()) {
+                    firstSym = sym;
+                    firstPulled = pulled;
+                }
+                EXPECT_TRUE(sameBits(sym, firstSym));
+                EXPECT_TRUE(sameBits(pulled, firstPulled));
+            }
+        }
+    }
+}
+
+// Every kernel set gives the same body table, bit for bit, tick after tick of a
+// long run of the crowd, so that a scene plays out alike on every processor.
+struct LongRun {
+    const char* name;
+    double exponent;
+    double planetoidFactor;
+    int ticks;
+};
+
+void PrintTo(const LongRun& r, std::ostream* os) { *os << r.name; }
+
+class KernelSetsAgree : public testing::TestWithParam<LongRun> {};
+
+TEST_P(KernelSetsAgree, SameBodyTableBitForBit)
+{
+    const auto sets = runnableKernelSets();
+    if (sets.size() < 2) GTEST_SKIP() << "this processor runs one kernel set only";
+    World start = crowd(300, 7);
+    for (int b = 0; b <= 2; ++b) start.gravity[b] = 3e-4;
+    TickInputs in;
+    in.planetoidFactor = GetParam().planetoidFactor;
+    in.gravityExponent = GetParam().exponent;
+    in.borderOption = kWall;
+    struct Run {
+        const KernelSet* kernels;
+        World world;
+        SeededRandom rnd;
+        Ticker ticker;
+    };
+    std::vector<std::unique_ptr<Run>> runs;
+    for (const KernelSet* k : sets) runs.push_back(std::make_unique<Run>(Run{k, start, SeededRandom{99}, Ticker{*k}}));
+    test::NullCanvas canvas;
+    TickStats total;
+    for (int t = 0; t < GetParam().ticks; ++t) {
+        for (auto& r : runs) {
+            const TickStats st = r->ticker.tick(r->world, in, canvas, r->rnd);
+            if (r == runs.front()) total += st;
+        }
+        for (std::size_t i = 1; i < runs.size(); ++i) {
+            const std::string why = test::bodyTableDifference(runs[0]->world, runs[i]->world);
+            ASSERT_TRUE(why.empty()) << "tick " << t << ", " << runs[i]->kernels->name << " against "
+                                     << runs[0]->kernels->name << ": " << why;
+        }
+    }
+    // The run must crowd and merge bodies, or the agreement proves little.
+    EXPECT_GT(total.partialCollisions, 0);
+    EXPECT_GT(total.merges, 0);
+    std::printf("[ %s ] border %ld, partial %ld, merges %ld, kernels %zu\n", GetParam().name, total.borderEvents,
+                total.partialCollisions, total.merges, runs.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Tick, KernelSetsAgree,
+                         testing::Values(LongRun{"Square", 2, 999, 3000}, LongRun{"OneAndHalf", 1.5, 999, 3000},
+                                         LongRun{"Linear", 1, 999, 3000},
+                                         // Pair by pair with pow: slow, and shorter for that.
+                                         LongRun{"General", 1.7, 999, 1000},
+                                         // Half the crowd attracts: the pulls on the others too.
+                                         LongRun{"HalfAttractSquare", 2, 150.5, 3000},
+                                         LongRun{"HalfAttractOneAndHalf", 1.5, 150.5, 3000}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace orb
