@@ -3,6 +3,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -17,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "panel/BodyEditor.h"
+#include "panel/CurvePanel.h"
 #include "panel/Links.h"
 #include "panel/Pause.h"
 #include "panel/ScoreBoard.h"
@@ -142,6 +144,10 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
     });
     connect(run_.get(), &RunState::changed, this, &Fs4x3::onPhase);
 
+    curve_ = new CurvePanel;
+    connect(go_.get(), &RunStart::started, curve_, &CurvePanel::newRun);
+    view_->setOnRefresh([this] { refreshCurve(); });
+
     view_->setTagSource([this]() -> std::optional<QPointF> {
         const int t = world_->taggedBody;
         if (t < 1 || t > lastBody(*world_) || world_->outOfPlay[t] != 0) return std::nullopt;
@@ -225,6 +231,27 @@ void Fs4x3::layOut()
     chirp_->widget()->setFixedHeight(4 * chirp_->widget()->fontMetrics().lineSpacing() + 4);
     col->addWidget(chirp_->widget());
 
+    // The rotation curve in a dock of its own beside the panel, shown on request.
+    curveDock_ = new QDockWidget("Rotation curve", this);
+    curveDock_->setObjectName("CurveDock");
+    curveDock_->setWidget(curve_);
+    curveDock_->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                            QDockWidget::DockWidgetFloatable);
+    addDockWidget(Qt::RightDockWidgetArea, curveDock_);
+    curveDock_->hide();
+    auto* curveButton = makeButton("CDcurve", "Rotation curve",
+                                   "Show or hide the rotation curve of the galaxy: each star's speed against its "
+                                   "distance from the centre (Ctrl+R)");
+    curveButton->setCheckable(true);
+    connect(curveButton, &QPushButton::toggled, curveDock_, &QDockWidget::setVisible);
+    connect(curveDock_, &QDockWidget::visibilityChanged, curveButton, [this, curveButton](bool) {
+        curveButton->setChecked(curveDock_->isVisible());
+    });
+    auto* curveRow = new QHBoxLayout;
+    curveRow->addWidget(curveButton);
+    curveRow->addStretch(1);
+    col->addLayout(curveRow);
+
     tabs_ = new QTabWidget;
     tabs_->setObjectName("panelTabs");
     tabs_->addTab(column({presets_->presetGroup(), presets_->starGroups()}), "Galaxy");
@@ -282,6 +309,10 @@ void Fs4x3::buildMenus()
         [this] { scenes_->CDsave_Click(); });
     add(file, "ExportPicture", "&Export picture...", "Save the trails as a PNG picture (1024 x 768)",
         QKeySequence("Ctrl+E"), [this] { exportPicture(); });
+    add(file, "SaveCurve", "Save &curve...", "Save the rotation curve as CSV: a row per star", {},
+        [this] { saveCurve(); });
+    add(file, "ExportPlot", "Export &plot...", "Save the rotation-curve charts as a PNG picture", {},
+        [this] { exportPlot(); });
     file->addSeparator();
     add(file, "Quit", "&Quit", "End the program (the record file is always up to date)", standardKeys(QKeySequence::Quit, "Ctrl+Q"),
         [this] { endProgram_(); });
@@ -323,6 +354,13 @@ void Fs4x3::buildMenus()
     add(runMenu, "Clear", "&Clear trails", "Clear Screen", QKeySequence("Ctrl+L"), [this] { go_->Command4_Click(); });
 
     QMenu* view = menuBar()->addMenu("&View");
+    QAction* curveAction = curveDock_->toggleViewAction();
+    curveAction->setObjectName("CurvePanel");
+    curveAction->setText("&Rotation curve");
+    curveAction->setShortcut(QKeySequence("Ctrl+R"));
+    curveAction->setStatusTip("Show or hide the rotation-curve panel");
+    view->addAction(curveAction);
+    actions_ << curveAction;
     QMenu* trails = view->addMenu("&Trails");
     auto* trailModes = new QActionGroup(this);
     QAction* keep = add(trails, "TrailsPersistent", "&Persistent", "Trails stay until the field is cleared", {},
@@ -415,12 +453,38 @@ void Fs4x3::exportPicture()
         desktop_->warn("pictureMessage", "Export picture", "Cannot write " + path, QMessageBox::Warning);
 }
 
+void Fs4x3::refreshCurve()
+{
+    curve_->refresh(*world_, world_->gravityExponent, simulation_->planetoidFactor(), simulation_->ticks());
+}
+
+void Fs4x3::saveCurve()
+{
+    const QString path = QFileDialog::getSaveFileName(this, "Save curve", "curve.csv", "CSV files (*.csv)");
+    if (path.isEmpty()) return;
+    refreshCurve();
+    if (Status s = curve_->saveCurve(path); !s)
+        desktop_->warn("curveMessage", "Save curve", QString::fromStdString(s.error()), QMessageBox::Warning);
+}
+
+void Fs4x3::exportPlot()
+{
+    const QString path = QFileDialog::getSaveFileName(this, "Export plot", "curve.png", "PNG pictures (*.png)");
+    if (path.isEmpty()) return;
+    refreshCurve();
+    if (Status s = curve_->exportPlot(path); !s)
+        desktop_->warn("curveMessage", "Export plot", QString::fromStdString(s.error()), QMessageBox::Warning);
+}
+
 void Fs4x3::about()
 {
     auto* box = new QMessageBox(QMessageBox::Information, "About Orbitarium",
                                 QString("<b>Vantor 3 : Orbitarium</b> %1<br>A two-dimensional gravity simulator: "
-                                        "galaxy presets, live rotation curves, a body editor.<br><br>Pages: %2")
-                                    .arg(QApplication::applicationVersion(), siteFolder()),
+                                        "galaxy presets, live rotation curves, a body editor.<br><br>"
+                                        "The observed rotation curve of NGC 3198 beside the simulated one: %2"
+                                        "<br><br>Pages: %3")
+                                    .arg(QApplication::applicationVersion(), ngc3198Citation().toHtmlEscaped(),
+                                         siteFolder()),
                                 QMessageBox::Ok, this);
     box->setObjectName("aboutBox");
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -18,11 +18,13 @@
 #include "engine/RandomSource.h"
 #include "world/World.h"
 
+class QDockWidget;
 class QTabWidget;
 
 namespace orb {
 
 class BodyEditor;
+class CurvePanel;
 class Desktop;
 class FieldCanvas;
 class FieldView;
@@ -76,6 +78,10 @@ public:
     Presets& presets() { return *presets_; }
     Simulation& simulation() { return *simulation_; }
     Scenes& scenes() { return *scenes_; }
+    CurvePanel& curve() { return *curve_; }
+    // The rotation curve read afresh from the body table; the window does it
+    // at the screen's rate.
+    void refreshCurve();
 
     // A control by its name, "TXg(2)" for an element of a control array.
     QWidget* control(const QString& name) const;
@@ -104,6 +110,8 @@ private:
     void updateStatus();
     void onPhase();
     void exportPicture();
+    void saveCurve();
+    void exportPlot();
     void about();
 
     std::unique_ptr<World> world_;
@@ -126,6 +134,8 @@ private:
     std::unique_ptr<Presets> presets_;
     std::unique_ptr<Simulation> simulation_;
     std::unique_ptr<Scenes> scenes_;
+    CurvePanel* curve_ = nullptr;
+    QDockWidget* curveDock_ = nullptr;
     std::function<void()> endProgram_;
 
     QTabWidget* tabs_ = nullptr;

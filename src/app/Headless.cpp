@@ -16,6 +16,7 @@
 #include "app/Fs4x3.h"
 #include "base/Numbers.h"
 #include "panel/Farewell.h"
+#include "panel/CurvePanel.h"
 #include "panel/Links.h"
 #include "platform/Controls.h"
 #include "platform/FieldView.h"
@@ -31,7 +32,8 @@ namespace {
 // has its own actions for them.
 const QHash<QString, QString> kDialogs = {
     {"CDopen", "--load FILE"}, {"CDsave", "--dump FILE"}, {"Open", "--load FILE"},
-    {"Save", "--dump FILE"},   {"ExportPicture", "--png FILE"},
+    {"Save", "--dump FILE"},   {"ExportPicture", "--png FILE"}, {"SaveCurve", "--curve FILE"},
+    {"ExportPlot", "--curve-png FILE"},
 };
 
 // Max runs this many ticks on each beat of the tick timer, so that a headless
@@ -75,9 +77,13 @@ QString usageText()
         "  --wait MS            let MS milliseconds pass: every running timer fires\n"
         "  --print NAME         print NAME=VALUE: a field's text, the caption of a label,\n"
         "                       button, check box or frame, a scroll bar's value, the\n"
-        "                       Speed, or Status (the status line)\n"
+        "                       Speed, Status (the status line) or CurveSlope (the\n"
+        "                       slope of the rotation curve as shown, none when too\n"
+        "                       few stars)\n"
         "  --dump FILE          write all 1000 body slots as a scene file\n"
         "  --png FILE           write the drawing (1024 x 768) as a PNG file\n"
+        "  --curve FILE         write the rotation curve as CSV (a row per star)\n"
+        "  --curve-png FILE     write the rotation-curve charts as a PNG file\n"
         "\n"
         "Menu actions: %3.\n"
         "Those that open a file dialog are refused; use --load, --dump and --png.\n"
@@ -277,6 +283,9 @@ Status Runner::print(const QString& name)
     QString value;
     if (name == "Status") {
         value = w_.statusText();
+    } else if (name == "CurveSlope") {
+        w_.refreshCurve();
+        value = w_.curve().slopeShown();
     } else {
         const auto found = find(name);
         if (!found) return fail(found.error());
@@ -330,6 +339,7 @@ Status Runner::run(const QString& action, const QString& arg)
             time_.advance(ti->interval(), ti, stop);
             if (ended_) break;
             w_.simulation().Ti_Timer();
+            w_.refreshCurve();
             time_.firedByHand(ti);
         }
         return {};
@@ -339,6 +349,10 @@ Status Runner::run(const QString& action, const QString& arg)
         if (!ms) return fail(ms.error());
         time_.advance(*ms, nullptr, stop);
         return {};
+    }
+    if (action == "--curve" || action == "--curve-png") {
+        w_.refreshCurve();
+        return action == "--curve" ? w_.curve().saveCurve(arg) : w_.curve().exportPlot(arg);
     }
     if (action == "--png") {
         if (!w_.canvas().image().save(arg, "PNG")) return refuse("cannot write " + arg);
@@ -354,20 +368,20 @@ QStringList menuActionNames()
     static const QStringList names = [] {
         // The names are the window's own; a window made for the asking would
         // read a record file, so they are listed here and checked by a test.
-        return QStringList{"Open",      "Save",          "ExportPicture", "Quit",          "Preset0",
-                           "Preset1",   "Preset2",       "Preset3",       "Preset4",       "PauseResume",
-                           "Step",      "Speed1x",       "Speed2x",       "Speed5x",       "Speed10x",
-                           "Speed100x", "SpeedMax",      "Faster",        "Slower",        "Clear",
-                           "TrailsPersistent", "TrailsFading", "FullScreen", "HomePage", "SummaryPage",
-                           "About"};
+        return QStringList{"Open",      "Save",      "ExportPicture", "SaveCurve",        "ExportPlot",
+                           "Quit",      "Preset0",   "Preset1",       "Preset2",          "Preset3",
+                           "Preset4",   "PauseResume", "Step",        "Speed1x",          "Speed2x",
+                           "Speed5x",   "Speed10x",  "Speed100x",     "SpeedMax",         "Faster",
+                           "Slower",    "Clear",     "CurvePanel",    "TrailsPersistent", "TrailsFading",
+                           "FullScreen", "HomePage", "SummaryPage",   "About"};
     }();
     return names;
 }
 
 int runHeadless(const HeadlessOptions& options, const QStringList& args)
 {
-    static const QStringList actions = {"--load", "--set",  "--click", "--preset", "--seed",
-                                        "--ticks", "--wait", "--print", "--dump",  "--png"};
+    static const QStringList actions = {"--load", "--set",  "--click", "--preset", "--seed",  "--ticks",
+                                        "--wait", "--print", "--dump",  "--png",    "--curve", "--curve-png"};
     ManualTime clock;
     bool ended = false;
     WindowOptions w;
@@ -382,6 +396,9 @@ int runHeadless(const HeadlessOptions& options, const QStringList& args)
     Fs4x3 window(w);
     window.simulation().setFixedMax(kHeadlessMax);
     VirtualTime time(clock, window.timers());
+    // The curve follows the run beat by beat, as the window's screen refresh
+    // would have it follow.
+    QObject::connect(window.timer("Ti"), &Timer::timeout, &window, [&window] { window.refreshCurve(); });
     window.show();
 
     // Actions run as they are read, so a bad one stops the run where it stands.

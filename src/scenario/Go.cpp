@@ -105,6 +105,7 @@ void RunStart::Command2_Click()
         if (auto ms = clearInterval(TXref_->text())) t.Tiball().setInterval(*ms);
         t.Tiball().setEnabled(true);
     }
+    emit started();
 }
 
 void RunStart::Command4_Click() { stage_.canvas.cls(); }

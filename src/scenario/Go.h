@@ -30,10 +30,15 @@ public:
     void setAutoClear(bool on) { CHr_->setChecked(on); }
 
     void Command2_Click();
+
     void Command4_Click();
     void CHr_Click();
     void Tiball_Timer();
     void TXref_LostFocus();
+
+signals:
+    // Go has started a run (a preset's, a scene's).
+    void started();
 
 private:
     Stage& stage_;

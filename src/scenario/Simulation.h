@@ -21,6 +21,8 @@ namespace orb {
 class TickReader {
 public:
     TickInputs read(const std::string& exponent, const std::string& starInterval, const std::string& planetoidFactor);
+    // The planetoid factor the last tick used.
+    double planetoidFactor() const { return planetoidFactor_; }
 
 private:
     std::int16_t starInterval_ = 2;
@@ -48,6 +50,8 @@ public:
     const KernelSet& kernels() const { return ticker_.kernels(); }
     // Ticks run since the program started.
     long long ticks() const { return ticks_; }
+    // The planetoid factor the last tick used.
+    double planetoidFactor() const { return reader_.planetoidFactor(); }
 
     // One timeout of the tick timer.
     void Ti_Timer();

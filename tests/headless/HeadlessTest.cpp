@@ -439,3 +439,31 @@ TEST_F(HeadlessTest, MenuActionsSpeedAndTheStatusLine)
     EXPECT_EQ(bad.code, 1);
     EXPECT_EQ(run({"--click", "Step"}).code, 1) << "Step only while paused";
 }
+
+TEST_F(HeadlessTest, TheRotationCurveIsExportedAndPrinted)
+{
+    const Result none = run({"--print", "CurveSlope"});
+    EXPECT_EQ(printed(none, "CurveSlope"), "none") << "no stars yet";
+
+    const Result r = run({"--seed", "4242", "--preset", "Oscillate", "--ticks", "1500", "--print", "CurveSlope",
+                          "--curve", file("curve.csv"), "--curve-png", file("curve.png")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    bool ok = false;
+    const double slope = printed(r, "CurveSlope").toDouble(&ok);
+    ASSERT_TRUE(ok) << printed(r, "CurveSlope").toStdString();
+    EXPECT_GT(slope, -3);
+    EXPECT_LT(slope, 3);
+    const QList<QByteArray> lines = read(file("curve.csv")).split('\n');
+    int header = -1;
+    for (int i = 0; i < lines.size(); ++i)
+        if (!lines[i].startsWith('#')) {
+            header = i;
+            break;
+        }
+    ASSERT_GT(header, 0) << "comment lines come first";
+    EXPECT_EQ(lines[header], "body,radius,speed,radialSpeed,colRed,colGreen,colBlue");
+    EXPECT_GT(lines.size() - header, 20) << "a row per star";
+    EXPECT_TRUE(read(file("curve.png")).startsWith("\x89PNG")) << "a PNG picture";
+    // Refused as a dialog would be.
+    EXPECT_EQ(run({"--click", "SaveCurve"}).code, 1);
+}

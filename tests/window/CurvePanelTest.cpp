@@ -11,6 +11,10 @@
 #include <QTemporaryDir>
 #include <QValueAxis>
 #include <cmath>
+
+#include "WindowFixture.h"
+#include "panel/CurvePanel.h"
+#include "panel/ScoreClock.h"
 #include <memory>
 #include <vector>
 
@@ -280,6 +284,47 @@ TEST_F(CurvePanelTest, StarsAtTheEdgeOfTheNumbersAreDrawnWithoutHarm)
     EXPECT_FALSE(mainView()->grab().toImage().isNull());
     const Status exported = panel.exportPlot(dir.filePath("edge.png"));
     EXPECT_TRUE(exported) << exported.error();
+}
+
+}  // namespace
+}  // namespace orb::test
+
+namespace orb::test {
+namespace {
+
+// The panel in the window follows the run it shows.
+TEST_F(WindowTest, TheRotationCurveFollowsTheRun)
+{
+    auto* dock = get<QWidget>("CurveDock");
+    EXPECT_TRUE(dock->isHidden()) << "shown on request";
+    w().action("CurvePanel")->trigger();
+    EXPECT_FALSE(dock->isHidden());
+    EXPECT_TRUE(button("CDcurve")->isChecked());
+
+    startPreset(4);
+    w().refreshCurve();
+    EXPECT_EQ(w().curve().slopeShown(), "none") << "no stars yet";
+    for (int k = 0; k < 1500; ++k) {
+        w().simulation().Ti_Timer();
+        if (k % 10 == 0) w().refreshCurve();
+    }
+    w().refreshCurve();
+    EXPECT_NE(w().curve().slopeShown(), "none");
+    EXPECT_GT(w().curve().history().size(), 10) << "the curve's history grows with the run";
+    EXPECT_EQ(w().curve().curve().stars().size(), static_cast<std::size_t>(livePlanets(world())));
+
+    // With exponent 1 the law predicts a flat curve.
+    type(field("TXg", 2), "1");
+    w().simulation().Ti_Timer();
+    w().refreshCurve();
+    const auto samples = w().curve().curve().samples();
+    ASSERT_GE(samples.size(), 2u);
+    for (const CurveSample& s : samples) EXPECT_DOUBLE_EQ(s.circular, s.flat);
+
+    // A new run starts the history over.
+    startPreset(2);
+    w().refreshCurve();
+    EXPECT_LE(w().curve().history().size(), 1);
 }
 
 }  // namespace

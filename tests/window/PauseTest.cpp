@@ -157,3 +157,25 @@ TEST_F(PauseTest, TheSelectorReachesTheWholePlanetCount)
 
 }  // namespace
 }  // namespace orb::test
+
+namespace orb::test {
+namespace {
+
+// A body flung far away (a scene file may hold one) is marked off the field,
+// never through an integer it does not fit.
+TEST_F(PauseTest, AFarAwayBodyIsMarkedOffTheField)
+{
+    startPreset(2);
+    world().posX[1] = 1e308;
+    world().posY[1] = -1e308;
+    type(field("TXTOden"), "1");
+    w().pause().Command5_Click();
+    const QRect at = marker("Shark")->geometry();
+    EXPECT_FALSE(w().fieldView().rect().intersects(at));
+    EXPECT_LE(std::abs(at.x()), 1000000);
+    EXPECT_LE(std::abs(at.y()), 1000000);
+    EXPECT_EQ(world().posX[1], 32768) << "showing the body ranges it";
+}
+
+}  // namespace
+}  // namespace orb::test

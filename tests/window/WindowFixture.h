@@ -64,12 +64,13 @@ protected:
     }
 
     // (Re)creates the window; the old one goes first so that only one exists.
-    Fs4x3& open(const QString& recordFile, RandomSource* random = nullptr)
+    Fs4x3& open(const QString& recordFile, RandomSource* random = nullptr, const KernelSet* kernels = nullptr)
     {
         win.reset();
         WindowOptions o;
         o.clock = &clock;
         o.random = random;
+        o.kernels = kernels;
         o.recordFile = recordFile;
         o.openUrl = [this](const QString& url) {
             opened << url;
