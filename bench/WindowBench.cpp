@@ -1,0 +1,138 @@
+// The window at Max speed: how many ticks a second it runs on its own timer,
+// offscreen, and how late its event loop answers meanwhile (the window stays
+// responsive when a short timer is never much later than its interval).
+//
+//   orb_bench_window --benchmark_repetitions=3
+//
+// Each run lets the real event loop go for the milliseconds given: the figures are
+// counters (ticks per second, the 1x rate it is measured against, and the
+// worst lateness of a 10 ms timer), not the time per iteration.
+
+#include <benchmark/benchmark.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+
+#include "app/Fs4x3.h"
+#include "platform/Controls.h"
+#include "platform/Timer.h"
+#include "scenario/Presets.h"
+#include "scenario/Scenes.h"
+#include "scenario/Simulation.h"
+#include "support/Golden.h"
+#include "base/Files.h"
+#include "world/SceneFile.h"
+
+namespace {
+
+using namespace orb;
+
+struct Measured {
+    double ticksPerSecond = 0;
+    double worstLateMs = 0;
+};
+
+// Runs the window's own event loop for `ms` and measures it.
+Measured runFor(Fs4x3& w, int ms)
+{
+    Measured m;
+    const long long before = w.simulation().ticks();
+    QElapsedTimer clock;
+    clock.start();
+    QElapsedTimer beat;
+    beat.start();
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        m.worstLateMs = std::max(m.worstLateMs, beat.nsecsElapsed() / 1e6 - 10.0);
+        beat.restart();
+    });
+    probe.start(10);
+    QTimer::singleShot(ms, [] { QApplication::exit(0); });
+    QApplication::exec();
+    m.ticksPerSecond = (w.simulation().ticks() - before) * 1000.0 / clock.elapsed();
+    return m;
+}
+
+void type(Fs4x3& w, const char* name, const QString& text)
+{
+    auto* f = qobject_cast<Field*>(w.control(name));
+    f->setText(text);
+    f->leave();
+}
+
+// A thousand light bodies spread over the whole field, drifting slowly: they
+// all attract each other but stay apart for the length of a measurement.
+World spreadCrowd()
+{
+    World w;
+    Rng r(2024);
+    for (int i = 0; i < kSlots; ++i) {
+        w.posX[i] = 1000 + 14000 * static_cast<double>(r.rnd());
+        w.posY[i] = 100 + 11000 * static_cast<double>(r.rnd());
+        w.momX[i] = 2 * static_cast<double>(r.rnd()) - 1;
+        w.momY[i] = 2 * static_cast<double>(r.rnd()) - 1;
+        w.gravity[i] = 1e-4;
+        w.colRed[i] = 255;
+        w.colGreen[i] = 200;
+        w.colBlue[i] = 100;
+        w.bodyType[i] = 3;
+    }
+    return w;
+}
+
+// galaxy: Oscillate from a fixed seed; otherwise 1000 bodies all attracting.
+void atMax(benchmark::State& state, bool galaxy)
+{
+    QTemporaryDir dir;
+    for (auto _ : state) {
+        WindowOptions o;
+        o.recordInMemory = true;
+        Fs4x3 w(o);
+        w.show();
+        if (galaxy) {
+            type(w, "TXran", "4242");
+            w.presets().CDp_Click(4);
+        } else {
+            const QString path = dir.filePath("crowd.csv");
+            std::ignore = writeFileAtomically(path.toStdString(), sceneText(spreadCrowd()));
+            type(w, "TXw(2)", "999");
+            qobject_cast<QAbstractButton*>(w.control("Och(1)"))->click();  // "Wall": everybody stays
+            std::ignore = w.scenes().openScene(path);
+        }
+        w.simulation().setSpeed(0);
+        const Measured m = runFor(w, static_cast<int>(state.range(0)));
+        state.counters["ticks_per_s"] = m.ticksPerSecond;
+        state.counters["times_1x"] = m.ticksPerSecond / (1000.0 / w.timer("Ti")->interval());
+        state.counters["worst_late_ms"] = m.worstLateMs;
+        int inPlay = 0;
+        for (int i = 0; i <= w.world().bodyCount; ++i) inPlay += w.world().outOfPlay[i] == 0;
+        state.counters["in_play_at_end"] = inPlay;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    QApplication app(argc, argv);
+    for (int ms : {500, 3000}) {
+        benchmark::RegisterBenchmark("window/max/oscillate", atMax, true)->Arg(ms)->Iterations(1)->Unit(benchmark::kSecond);
+        benchmark::RegisterBenchmark("window/max/1000-attracting", atMax, false)
+            ->Arg(ms)
+            ->Iterations(1)
+            ->Unit(benchmark::kSecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
