@@ -381,6 +381,14 @@ private:
     bool against_ = false;
 };
 
+// A chart view without a frame or a light backdrop around its dark chart.
+void blendIn(QChartView* view)
+{
+    view->setFrameShape(QFrame::NoFrame);
+    view->setBackgroundBrush(QColor(0x1d, 0x20, 0x29));
+    view->setStyleSheet("background: transparent;");
+}
+
 QChart* newChart()
 {
     auto* c = new QChart;
@@ -503,6 +511,7 @@ public:
         mainView_->setObjectName("CurveChart");
         mainView_->setRenderHint(QPainter::Antialiasing);
         mainView_->setMinimumSize(240, 180);
+        blendIn(mainView_);
         box->addWidget(mainView_, 3);
 
         auto* lower = new QHBoxLayout;
@@ -537,6 +546,7 @@ public:
         slopeView_->setObjectName("CurveHistoryChart");
         slopeView_->setRenderHint(QPainter::Antialiasing);
         slopeView_->setMinimumSize(160, 110);
+        blendIn(slopeView_);
         lower->addWidget(slopeView_, 1);
         heat_ = new HeatStrip(this);
         lower->addWidget(heat_, 1);
@@ -823,6 +833,10 @@ void CurvePanel::refresh(const World& w, double exponent, double planetoidFactor
     }
     double far = mostOf(s.radii);
     double fast = mostOf(s.speeds);
+    // The predicted curve over the outer half of the stars stays in view too
+    // (its inner end rises without bound as the radius shrinks).
+    const auto samples = s.curve.samples();
+    for (std::size_t k = samples.size() / 2; k < samples.size(); ++k) fast = std::max(fast, samples[k].circular);
     for (double& v : s.speeds) v = -v;
     const double against = mostOf(s.speeds);
     if (s.ngc && s.ngcProblem.isEmpty()) {
