@@ -244,9 +244,10 @@ void Fs4x3::layOut()
                                    "distance from the centre (Ctrl+R)");
     curveButton->setCheckable(true);
     connect(curveButton, &QPushButton::toggled, curveDock_, &QDockWidget::setVisible);
-    connect(curveDock_, &QDockWidget::visibilityChanged, curveButton, [this, curveButton](bool) {
-        curveButton->setChecked(curveDock_->isVisible());
-    });
+    // The dock itself, not the window, is asked: it also reports while the
+    // window is being taken down.
+    connect(curveDock_, &QDockWidget::visibilityChanged, curveButton,
+            [dock = curveDock_, curveButton](bool) { curveButton->setChecked(dock->isVisible()); });
     auto* curveRow = new QHBoxLayout;
     curveRow->addWidget(curveButton);
     curveRow->addStretch(1);
