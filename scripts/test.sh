@@ -1,8 +1,59 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite headless.
-set -euo pipefail
+# Installs what is missing, then runs every check: the Release build with
+# warnings as errors (preset ci, build-ci/) and the whole suite; the suite again
+# under AddressSanitizer and UndefinedBehaviorSanitizer (preset asan-ubsan,
+# build-asan/), the window, headless and monkey tests included; then 30 s of
+# fuzzing per libFuzzer target. Ends with the stages and their times, and exits
+# non-zero when any stage failed.
+# Usage: scripts/test.sh [--quick]   (--quick: the Release build and suite only)
+set -uo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-scripts/build.sh
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure -j"$(nproc)"
+quick=0
+[[ "${1:-}" == "--quick" ]] && quick=1
+
+summary=()
+failed=0
+start=$SECONDS
+# stage NAME COMMAND...: runs it, notes its time and outcome.
+# The processor time beside the wall time shows how busy the machine was.
+stage() {
+  local name="$1" outcome=ok times real user sys
+  shift
+  echo "=== $name"
+  times=$(mktemp)
+  TIMEFORMAT='%0R %0U %0S'
+  if ! { time "$@" 2>&3; } 3>&2 2>"$times"; then
+    outcome=FAILED
+    failed=1
+  fi
+  read -r real user sys <"$times"
+  rm -f "$times"
+  summary+=("$(printf '%-26s %5ds %6ds  %s' "$name" "$real" $((user + sys)) "$outcome")")
+  [[ "$outcome" == ok ]]
+}
+quiet() { "$@" >/dev/null; }
+report() {
+  echo
+  echo "=== stages                   wall    cpu"
+  printf '%s\n' "${summary[@]}"
+  printf '%-26s %5ds %7s  %s\n' "total" $((SECONDS - start)) "" "$([[ $failed -eq 0 ]] && echo ok || echo FAILED)"
+}
+trap report EXIT
+
+if [[ $quick -eq 1 ]]; then
+  stage "install" scripts/install-deps.sh || exit 1
+else
+  stage "install" scripts/install-deps.sh --fuzz || exit 1
+fi
+
+stage "ci: configure" quiet cmake --preset ci &&
+  stage "ci: build" cmake --build --preset ci &&
+  stage "ci: tests" ctest --preset ci
+[[ $quick -eq 1 ]] && exit "$failed"
+
+stage "asan-ubsan: configure" quiet cmake --preset asan-ubsan &&
+  stage "asan-ubsan: build" cmake --build --preset asan-ubsan &&
+  stage "asan-ubsan: tests" ctest --preset asan-ubsan
+
+stage "fuzz 30 s per target" scripts/fuzz.sh 30
+exit "$failed"
