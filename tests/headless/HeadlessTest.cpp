@@ -296,6 +296,14 @@ TEST_F(HeadlessTest, AFailingActionPrintsOneLineAndStopsTheRun)
         {{"--preset", "Dark Matter"}, "--preset Dark Matter", "0..4"},
         {{"--seed", "40000"}, "--seed 40000", "-32768..32767"},
         {{"--seed", "abc"}, "--seed abc", "-32768..32767"},
+        // Numbers far beyond any integer are refused before any conversion.
+        {{"--ticks", "1e300"}, "--ticks 1e300", "whole number"},
+        {{"--wait", "-1e300"}, "--wait -1e300", "whole number"},
+        {{"--seed", "1e19"}, "--seed 1e19", "-32768..32767"},
+        {{"--preset", "9.3e18"}, "--preset 9.3e18", "0..4"},
+        {{"--preset", "0", "--click", "Command5", "--click", "Opadd(1)", "--set", "Hsp(0)=1e19"},
+         "--set Hsp(0)=1e19",
+         "whole number"},
         {{"--dump", noDir}, "--dump " + noDir, "cannot write"},
         {{"--png", noDir + ".png"}, "--png " + noDir + ".png", "cannot write"},
     };
