@@ -41,6 +41,9 @@ namespace {
 // Engine ticks one action may run (a wait at a 1 ms tick interval and speed
 // 100 would otherwise run thousands).
 constexpr long long kTickBudget = 120;
+// Timer events one action may fire: forty ticks at a 10 s interval would
+// otherwise replay minutes of screen refreshes and score seconds.
+constexpr long long kFireBudget = 1500;
 // Message boxes left open before the monkey closes them all.
 constexpr int kMostBoxes = 25;
 
@@ -388,7 +391,10 @@ void Monkey::onHandler()
     c.run();
 }
 
-bool Monkey::overBudget() const { return win_->simulation().ticks() - ticksAtStart_ > kTickBudget; }
+bool Monkey::overBudget() const
+{
+    return win_->simulation().ticks() - ticksAtStart_ > kTickBudget || firesThisAction_ > kFireBudget;
+}
 
 void Monkey::advance(long long ms, const QObject* skip)
 {
@@ -413,6 +419,7 @@ void Monkey::advance(long long ms, const QObject* skip)
         if (!next) break;
         moveTo(at);
         due_[next].at = at + next->interval();
+        ++firesThisAction_;
         next->fire();
     }
     moveTo(target);
@@ -546,6 +553,7 @@ void Monkey::onFarewell()
 void Monkey::act()
 {
     ticksAtStart_ = win_->simulation().ticks();
+    firesThisAction_ = 0;
     if (farewellShown() && chance(0.3)) return onFarewell();
     const int r = pick(1000);
     if (r < 420) onControl();

@@ -89,7 +89,8 @@ private:
     double hostileNumber();
 
     // Lets ms pass on the virtual clock: every running timer fires when due
-    // (skip excepted); stops early once the tick budget of the action is spent.
+    // (skip excepted); stops early once the action has spent its budget of engine
+    // ticks or timer events.
     void advance(long long ms, const QObject* skip);
     bool overBudget() const;
 
@@ -112,6 +113,7 @@ private:
     long long restarts_ = 0;
     long long ticks_ = 0;
     long long ticksAtStart_ = 0;
+    long long firesThisAction_ = 0;
     long long modals_ = 0;
     int scenesMade_ = 0;
     std::deque<QString> last_;
