@@ -518,7 +518,7 @@ public:
         lower->setSpacing(2);
         slope_ = newChart();
         slope_->legend()->hide();
-        slope_->setTitle("slope over the run (Keplerian -0.5, flat 0)");
+        slope_->setTitle("slope over the run");
         QFont tf = slope_->titleFont();
         tf.setPointSizeF(std::max(6.0, tf.pointSizeF() * 0.85));
         slope_->setTitleFont(tf);
@@ -546,6 +546,8 @@ public:
         slopeView_->setObjectName("CurveHistoryChart");
         slopeView_->setRenderHint(QPainter::Antialiasing);
         slopeView_->setMinimumSize(160, 110);
+        slopeView_->setToolTip("The slope of log speed against log radius at each moment of the run, with its "
+                               "spread: orange dashes at -0.5 (Keplerian), cyan dashes at 0 (flat).");
         blendIn(slopeView_);
         lower->addWidget(slopeView_, 1);
         heat_ = new HeatStrip(this);
@@ -735,7 +737,8 @@ private:
         const double last = n == 0 ? 0.0 : static_cast<double>(h.back().lastTick);
         const double t1 = t0 + std::max(1.0, niceAbove(last - t0));
         if (slopeX_->min() != t0 || slopeX_->max() != t1) {
-            setRange(slopeX_, t0, t1, tickStep(t1 - t0));
+            // Two or three labels: a narrow dock has no room for more tick numbers.
+            setRange(slopeX_, t0, t1, tickStep(2 * (t1 - t0)));
             keplerRef_->replace(QList<QPointF>{{t0, -0.5}, {t1, -0.5}});
             flatRef_->replace(QList<QPointF>{{t0, 0}, {t1, 0}});
         }
