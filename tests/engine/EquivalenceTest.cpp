@@ -36,11 +36,7 @@ World crowd(int bodies, double seed)
 {
     World w;
     Rng r(seed);
-    auto uniform = [&](double lo, double hi) {
-        // Two draws for a fine fraction: the generator gives 24 bits.
-        const double u = (static_cast<double>(r.rnd()) + static_cast<double>(r.rnd()) / 16777216.0);
-        return lo + (hi - lo) * u;
-    };
+    auto uniform = [&](double lo, double hi) { return test::fineUniform(r, lo, hi); };
     w.bodyCount = static_cast<std::int16_t>(bodies - 1);
     w.planetRadius = 5;
     w.coreRadius = 2;

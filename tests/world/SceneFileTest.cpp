@@ -4,7 +4,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 
 #include <sys/stat.h>
@@ -14,27 +13,13 @@
 #include <vector>
 
 #include "base/Files.h"
+#include "support/BodyTable.h"
 #include "world/SceneFile.h"
 
 namespace orb {
 namespace {
 
 const std::string kHeader(kSceneHeader);
-
-// Bit for bit, so -0 and the last digit of every value count.
-template <class T>
-bool sameBits(const Slots<T>& a, const Slots<T>& b)
-{
-    return std::memcmp(a.data(), b.data(), sizeof(T) * kSlots) == 0;
-}
-
-bool sameTable(const World& a, const World& b)
-{
-    return sameBits(a.posX, b.posX) && sameBits(a.posY, b.posY) && sameBits(a.momX, b.momX) &&
-           sameBits(a.momY, b.momY) && sameBits(a.gravity, b.gravity) && a.outOfPlay == b.outOfPlay &&
-           sameBits(a.bodyType, b.bodyType) && sameBits(a.colRed, b.colRed) && sameBits(a.colGreen, b.colGreen) &&
-           sameBits(a.colBlue, b.colBlue);
-}
 
 std::unique_ptr<World> awkwardWorld()
 {
@@ -69,7 +54,7 @@ TEST(SceneFile, RoundTripIsExactForAllThousandSlots)
     const auto res = loadScene(text, *back);
     ASSERT_TRUE(res.ok()) << res.error();
     EXPECT_EQ(*res, kMaxBody);
-    EXPECT_TRUE(sameTable(*w, *back));
+    EXPECT_EQ(test::bodyTableDifference(*w, *back), "");
     EXPECT_EQ(back->bodyCount, 77);
     // Carriage returns and a byte-order mark, as an editor may leave them.
     std::string dos = "\xEF\xBB\xBF";
@@ -79,7 +64,7 @@ TEST(SceneFile, RoundTripIsExactForAllThousandSlots)
     }
     auto fromDos = std::make_unique<World>();
     ASSERT_TRUE(loadScene(dos, *fromDos).ok());
-    EXPECT_TRUE(sameTable(*w, *fromDos));
+    EXPECT_EQ(test::bodyTableDifference(*w, *fromDos), "");
 }
 
 TEST(SceneFile, LoadingReplacesTheWholeTable)
@@ -140,7 +125,7 @@ TEST(SceneFile, RefusalsNameTheLineAndLeaveTheTableAlone)
         EXPECT_FALSE(res.ok()) << c.text;
         EXPECT_NE(res.error().find("line " + std::to_string(c.line) + ":"), std::string::npos)
             << c.text << "\n -> " << res.error();
-        EXPECT_TRUE(sameTable(*w, *before)) << c.text;
+        EXPECT_EQ(test::bodyTableDifference(*w, *before), "") << c.text;
     }
 }
 
@@ -232,7 +217,7 @@ TEST(SceneFile, FileRefusalsNameTheFileOnce)
         auto before = std::make_unique<World>(*w);
         const auto res = loadSceneFile(c.path, *w);
         EXPECT_EQ(res.error(), c.message);
-        EXPECT_TRUE(sameTable(*w, *before)) << c.path;
+        EXPECT_EQ(test::bodyTableDifference(*w, *before), "") << c.path;
     }
     ::alarm(0);
 
@@ -240,7 +225,7 @@ TEST(SceneFile, FileRefusalsNameTheFileOnce)
     const auto loaded = loadSceneFile(good, *back);
     ASSERT_TRUE(loaded) << loaded.error();
     EXPECT_EQ(*loaded, kMaxBody);
-    EXPECT_TRUE(sameTable(*w, *back));
+    EXPECT_EQ(test::bodyTableDifference(*w, *back), "");
     for (const auto& p : {fifo, bad, big, good}) ::unlink(p.c_str());
     ::rmdir(dir.c_str());
 }
