@@ -304,16 +304,19 @@ void Fs4x3::buildMenus()
     };
 
     QMenu* file = menuBar()->addMenu("&File");
-    add(file, "Open", "&Open scene...", "Open a scene file and start it", standardKeys(QKeySequence::Open, "Ctrl+O"),
-        [this] { scenes_->CDopen_Click(); });
-    add(file, "Save", "&Save scene...", "Save the bodies as a scene file", standardKeys(QKeySequence::Save, "Ctrl+S"),
-        [this] { scenes_->CDsave_Click(); });
-    add(file, "ExportPicture", "&Export picture...", "Save the trails as a PNG picture (1024 x 768)",
-        QKeySequence("Ctrl+E"), [this] { exportPicture(); });
-    add(file, "SaveCurve", "Save &curve...", "Save the rotation curve as CSV: a row per star", {},
-        [this] { saveCurve(); });
-    add(file, "ExportPlot", "Export &plot...", "Save the rotation-curve charts as a PNG picture", {},
-        [this] { exportPlot(); });
+    for (QAction* a : {
+             add(file, "Open", "&Open scene...", "Open a scene file and start it",
+                 standardKeys(QKeySequence::Open, "Ctrl+O"), [this] { scenes_->CDopen_Click(); }),
+             add(file, "Save", "&Save scene...", "Save the bodies as a scene file",
+                 standardKeys(QKeySequence::Save, "Ctrl+S"), [this] { scenes_->CDsave_Click(); }),
+             add(file, "ExportPicture", "&Export picture...", "Save the trails as a PNG picture (1024 x 768)",
+                 QKeySequence("Ctrl+E"), [this] { exportPicture(); }),
+             add(file, "SaveCurve", "Save &curve...", "Save the rotation curve as CSV: a row per star", {},
+                 [this] { saveCurve(); }),
+             add(file, "ExportPlot", "Export &plot...", "Save the rotation-curve charts as a PNG picture", {},
+                 [this] { exportPlot(); }),
+         })
+        markOpensDialog(a);
     file->addSeparator();
     add(file, "Quit", "&Quit", "End the program (the record file is always up to date)", standardKeys(QKeySequence::Quit, "Ctrl+Q"),
         [this] { endProgram_(); });

@@ -21,6 +21,7 @@
 #include "platform/Controls.h"
 #include "platform/FieldView.h"
 #include "platform/Timer.h"
+#include "platform/Widgets.h"
 #include "scenario/PresetTable.h"
 #include "scenario/Scenes.h"
 #include "scenario/Simulation.h"
@@ -28,9 +29,8 @@
 namespace orb {
 namespace {
 
-// The actions that would open a file dialog no one can close here: the runner
-// has its own actions for them.
-const QHash<QString, QString> kDialogs = {
+// What the runner does in place of each control that opens a file dialog.
+const QHash<QString, QString> kInsteadOfDialogs = {
     {"CDopen", "--load FILE"}, {"CDsave", "--dump FILE"}, {"Open", "--load FILE"},
     {"Save", "--dump FILE"},   {"ExportPicture", "--png FILE"}, {"SaveCurve", "--curve FILE"},
     {"ExportPlot", "--curve-png FILE"},
@@ -259,11 +259,11 @@ Status Runner::set(const QString& arg)
 
 Status Runner::click(const QString& name)
 {
-    const QString base = name.startsWith("FormFLAS.") ? QString() : name;
-    if (kDialogs.contains(base))
-        return refuse(name + " opens a file dialog, which a headless run cannot answer: use " + kDialogs[base]);
     const auto found = find(name);
     if (!found) return fail(found.error());
+    if (opensDialog(*found))
+        return refuse(name + " opens a file dialog, which a headless run cannot answer: use " +
+                      kInsteadOfDialogs.value(name, "another action"));
     if (auto* a = qobject_cast<QAction*>(*found)) {
         if (!a->isEnabled()) return refuse(name + " is disabled");
         a->trigger();

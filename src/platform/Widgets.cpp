@@ -64,4 +64,12 @@ void keepPlace(QWidget* w)
     w->setSizePolicy(sp);
 }
 
+namespace {
+constexpr char kOpensDialog[] = "opensDialog";
+}
+
+void markOpensDialog(QObject* control) { control->setProperty(kOpensDialog, true); }
+
+bool opensDialog(const QObject* control) { return control->property(kOpensDialog).toBool(); }
+
 }  // namespace orb

@@ -25,5 +25,10 @@ QGroupBox* makeGroup(const QString& name, const QString& title);
 // A control shown and hidden as a run goes keeps its place in the layout while
 // hidden, so nothing around it moves under the pointer.
 void keepPlace(QWidget* w);
+// A control or menu action that opens a modal file dialog is marked so: the
+// headless runner refuses it and the monkey never presses it, as no one would
+// be there to answer.
+void markOpensDialog(QObject* control);
+bool opensDialog(const QObject* control);
 
 }  // namespace orb

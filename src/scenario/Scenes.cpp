@@ -18,6 +18,8 @@ Scenes::Scenes(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
     h->setContentsMargins(0, 0, 0, 0);
     auto* open = makeButton("CDopen", "Open...", "Open a scene file and start it");
     auto* save = makeButton("CDsave", "Save...", "Save the bodies as a scene file");
+    markOpensDialog(open);
+    markOpensDialog(save);
     h->addWidget(open);
     h->addWidget(save);
     connect(open, &QPushButton::clicked, this, &Scenes::CDopen_Click);

@@ -55,12 +55,9 @@ void Simulation::setSpeed(int n)
 
 void Simulation::Ti_Timer()
 {
-    if (speed_ > 0) {
-        for (int k = 0; k < speed_; ++k) tick();
-        return;
-    }
-    if (fixedMax_ > 0) {
-        for (int k = 0; k < fixedMax_; ++k) tick();
+    // A set count of ticks: the speed, or Max fixed for a repeatable run.
+    if (const int n = speed_ > 0 ? speed_ : fixedMax_; n > 0) {
+        for (int k = 0; k < n; ++k) tick();
         return;
     }
     // Max: the ticks that fit in two thirds of the interval, so the window

@@ -29,6 +29,7 @@
 #include "panel/Settings.h"
 #include "platform/Controls.h"
 #include "platform/Timer.h"
+#include "platform/Widgets.h"
 #include "scenario/Go.h"
 #include "scenario/Presets.h"
 #include "scenario/Scenes.h"
@@ -125,12 +126,6 @@ std::string worldFault(const World& w)
     if (w.bodyCount < 0 || w.bodyCount > kMaxBody) return "bodyCount is " + std::to_string(w.bodyCount);
     if (w.nextStar < -1 || w.nextStar > kSlots) return "nextStar is " + std::to_string(w.nextStar);
     return {};
-}
-
-bool opensDialog(const QObject* c)
-{
-    static const QStringList names = {"CDopen", "CDsave", "Open", "Save", "ExportPicture", "SaveCurve", "ExportPlot"};
-    return names.contains(c->objectName()) || c->property("opensDialog").toBool();
 }
 
 Monkey::Monkey(std::uint64_t seed, bool trace) : seed_(seed), trace_(trace), rng_(seed)
@@ -602,7 +597,7 @@ std::string Monkey::run(long long n)
         if (QThread::currentThread()->loopLevel() == 0) return;
         QWidget* m = QApplication::activeModalWidget();
         modalFault_ = QString("a modal %1 \"%2\" (%3) waited for a user: mark what opens it with "
-                              "the property opensDialog")
+                              "markOpensDialog")
                           .arg(m ? m->metaObject()->className() : "event loop",
                                m ? m->windowTitle() : QString(), m ? m->objectName() : QString());
         ++modals_;

@@ -29,11 +29,6 @@ namespace orb::monkey {
 // count 0..999 and the next star -1..1000.
 std::string worldFault(const World& w);
 
-// Buttons and menu actions that open a modal file dialog: the monkey never
-// presses them. A control or action can also be marked with the dynamic
-// property "opensDialog" set to true.
-bool opensDialog(const QObject* control);
-
 class Monkey {
 public:
     explicit Monkey(std::uint64_t seed, bool trace = false);
