@@ -26,6 +26,7 @@
 #include "platform/Desktop.h"
 #include "platform/FieldView.h"
 #include "platform/MessageLine.h"
+#include "platform/Pictures.h"
 #include "platform/RunState.h"
 #include "platform/Stage.h"
 #include "platform/Timer.h"
@@ -453,8 +454,8 @@ void Fs4x3::exportPicture()
     const QString path =
         QFileDialog::getSaveFileName(this, "Export picture", "orbitarium.png", "PNG pictures (*.png)");
     if (path.isEmpty()) return;
-    if (!canvas_->image().save(path, "PNG"))
-        desktop_->warn("pictureMessage", "Export picture", "Cannot write " + path, QMessageBox::Warning);
+    if (Status s = savePng(canvas_->image(), path); !s)
+        desktop_->warn("pictureMessage", "Export picture", QString::fromStdString(s.error()), QMessageBox::Warning);
 }
 
 void Fs4x3::refreshCurve()

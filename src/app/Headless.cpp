@@ -20,6 +20,7 @@
 #include "panel/Links.h"
 #include "platform/Controls.h"
 #include "platform/FieldView.h"
+#include "platform/Pictures.h"
 #include "platform/Timer.h"
 #include "platform/Widgets.h"
 #include "scenario/PresetTable.h"
@@ -355,10 +356,7 @@ Status Runner::run(const QString& action, const QString& arg)
         w_.refreshCurve();
         return action == "--curve" ? w_.curve().saveCurve(arg) : w_.curve().exportPlot(arg);
     }
-    if (action == "--png") {
-        if (!w_.canvas().image().save(arg, "PNG")) return refuse("cannot write " + arg);
-        return {};
-    }
+    if (action == "--png") return savePng(w_.canvas().image(), arg);
     return refuse("unknown action " + action + " (see orbitarium --help)");
 }
 

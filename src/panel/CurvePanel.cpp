@@ -1,7 +1,6 @@
 #include "panel/CurvePanel.h"
 
 #include <QAreaSeries>
-#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -28,6 +27,7 @@
 #include "base/Files.h"
 #include "curve/CurveCsv.h"
 #include "curve/ObservedCurve.h"
+#include "platform/Pictures.h"
 
 namespace orb {
 
@@ -912,11 +912,7 @@ Status CurvePanel::exportPlot(const QString& path) const
     twin.render(&image);
     twin.hide();
 
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) return fail("cannot encode the rotation curve picture for " + path.toStdString());
-    return writeFileAtomically(QFile::encodeName(path).toStdString(), png.toStdString());
+    return savePng(image, path);
 }
 
 const RotationCurve& CurvePanel::curve() const { return s_->curve; }

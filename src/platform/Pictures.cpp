@@ -1,11 +1,14 @@
 #include "platform/Pictures.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QRadialGradient>
 #include <cmath>
 
+#include "base/Files.h"
 #include "base/Random.h"
 
 namespace orb {
@@ -117,6 +120,15 @@ QPixmap farewellPicture()
     p.drawText(QRectF(20, 500, size.width() - 40, 90), Qt::AlignCenter | Qt::TextWordWrap,
                "Thank you for watching the stars.\nClick anywhere to leave.");
     return pm;
+}
+
+Status savePng(const QImage& image, const QString& path)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return fail("cannot encode the picture for " + path.toStdString());
+    return writeFileAtomically(QFile::encodeName(path).toStdString(), png.toStdString());
 }
 
 }  // namespace orb

@@ -1,8 +1,12 @@
 #pragma once
 // The program's own pictures, painted when first needed.
 
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
+#include <QString>
+
+#include "base/Result.h"
 
 namespace orb {
 
@@ -10,5 +14,10 @@ namespace orb {
 QPixmap moonPicture(QSize size);
 // The farewell window's background, 465 x 645 pixels.
 QPixmap farewellPicture();
+
+// Writes the image as a PNG file: encoded first, then written as a whole
+// through a temporary file, so a FIFO or a device never blocks the program and
+// a failed write leaves no half picture.
+Status savePng(const QImage& image, const QString& path);
 
 }  // namespace orb

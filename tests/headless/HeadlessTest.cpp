@@ -10,6 +10,8 @@
 #include <cmath>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct Result {
@@ -202,6 +204,23 @@ TEST_F(HeadlessTest, DumpAndPngWriteTheirFiles)
     };
     EXPECT_EQ(be32(16), 1024);
     EXPECT_EQ(be32(20), 768);
+}
+
+// A FIFO named as an export would block a plain open for writing until a
+// reader came: every export writes a whole file in its place instead.
+TEST_F(HeadlessTest, AnExportToAFifoNeverBlocks)
+{
+    for (const char* action : {"--png", "--curve-png", "--curve", "--dump"}) {
+        const QString fifo = file(QString("fifo%1").arg(action));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+        QProcess p;
+        p.start(ORB_BINARY, {"--headless", "--preset", "0", "--ticks", "30", action, fifo});
+        const bool finished = p.waitForFinished(30000);
+        if (!finished) p.kill();
+        EXPECT_TRUE(finished) << action;
+        EXPECT_EQ(p.exitCode(), 0) << action << p.readAllStandardError().toStdString();
+        EXPECT_TRUE(QFileInfo(fifo).isFile()) << action;
+    }
 }
 
 TEST_F(HeadlessTest, PresetByCaptionOrIndexIsTheSame)
