@@ -10,25 +10,14 @@
 #include <vector>
 
 #include "base/Files.h"
+#include "support/ScratchDir.h"
 
 namespace orb {
 namespace {
 
 struct FilesDir : ::testing::Test {
-    std::string dir;
-    FilesDir()
-    {
-        std::string tmpl = ::testing::TempDir() + "orb_files_XXXXXX";
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back('\0');
-        dir = ::mkdtemp(buf.data());
-    }
-    ~FilesDir() override
-    {
-        for (const char* name : {"fifo", "big", "small"}) ::unlink((dir + "/" + name).c_str());
-        ::rmdir((dir + "/folder").c_str());
-        ::rmdir(dir.c_str());
-    }
+    test::ScratchDir scratch{"orb_files"};
+    const std::string dir = scratch.path();
 };
 
 TEST_F(FilesDir, OnlyRegularFilesAreReadAndNothingBlocks)

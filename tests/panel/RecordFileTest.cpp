@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "panel/RecordFile.h"
+#include "support/ScratchDir.h"
 
 namespace orb {
 namespace {
@@ -101,33 +102,10 @@ std::string withPermissions(const std::function<std::string()>& fn)
 // A fresh folder per test (open to other users, for the tests that drop to
 // nobody), removed with whatever is left in it.
 struct RecordDir : ::testing::Test {
-    std::string dir;
-    std::string file;
-    RecordDir()
-    {
-        std::string tmpl = ::testing::TempDir() + "orb_record_XXXXXX";
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back('\0');
-        dir = ::mkdtemp(buf.data());
-        ::chmod(dir.c_str(), 0777);
-        file = dir + "/" + kRecordFileName;
-    }
-    ~RecordDir() override { removeAll(dir); }
-    static void removeAll(const std::string& path)
-    {
-        ::chmod(path.c_str(), 0777);
-        if (DIR* d = ::opendir(path.c_str())) {
-            while (dirent* e = ::readdir(d)) {
-                const std::string name = e->d_name;
-                if (name == "." || name == "..") continue;
-                const std::string sub = path + "/" + name;
-                if (S_ISDIR(statOf(sub).st_mode)) removeAll(sub);
-                else ::unlink(sub.c_str());
-            }
-            ::closedir(d);
-        }
-        ::rmdir(path.c_str());
-    }
+    test::ScratchDir scratch{"orb_record"};
+    const std::string dir = scratch.path();
+    const std::string file = dir + "/" + kRecordFileName;
+    RecordDir() { ::chmod(dir.c_str(), 0777); }
     std::vector<std::string> entries(const std::string& in = {}) const
     {
         std::vector<std::string> out;

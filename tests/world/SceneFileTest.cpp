@@ -14,6 +14,7 @@
 
 #include "base/Files.h"
 #include "support/BodyTable.h"
+#include "support/ScratchDir.h"
 #include "world/SceneFile.h"
 
 namespace orb {
@@ -190,10 +191,8 @@ TEST(SceneFile, QuotedCellsAreOnePrintableLine)
 
 TEST(SceneFile, FileRefusalsNameTheFileOnce)
 {
-    std::string tmpl = ::testing::TempDir() + "orb_scene_XXXXXX";
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    const std::string dir = ::mkdtemp(buf.data());
+    const test::ScratchDir scratch("orb_scene");
+    const std::string dir = scratch.path();
     const std::string fifo = dir + "/fifo.csv", bad = dir + "/bad.csv", big = dir + "/big.csv", good = dir + "/good.csv";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     std::ofstream(bad) << kHeader << "\n1,abc,0,0,0,0,0,0,0,0,0\n";
@@ -226,8 +225,6 @@ TEST(SceneFile, FileRefusalsNameTheFileOnce)
     ASSERT_TRUE(loaded) << loaded.error();
     EXPECT_EQ(*loaded, kMaxBody);
     EXPECT_EQ(test::bodyTableDifference(*w, *back), "");
-    for (const auto& p : {fifo, bad, big, good}) ::unlink(p.c_str());
-    ::rmdir(dir.c_str());
 }
 
 }  // namespace
