@@ -14,11 +14,6 @@ std::optional<double> HistorySample::slope() const
     return slopeSum / static_cast<double>(slopeRecords);
 }
 
-double HistorySample::meanFitStars() const
-{
-    return records == 0 ? 0.0 : fitStarsSum / static_cast<double>(records);
-}
-
 std::optional<double> HistorySample::binMean(int b) const
 {
     const std::int64_t n = count[static_cast<std::size_t>(b)];
@@ -46,7 +41,6 @@ void mergeSamples(HistorySample& a, const HistorySample& b)
         a.slopeRecords += b.slopeRecords;
         a.slopeSum = addFinite(a.slopeSum, b.slopeSum);
     }
-    a.fitStarsSum += b.fitStarsSum;
     for (int k = 0; k < kCurveBins; ++k) {
         a.speedSum[k] = addFinite(a.speedSum[k], b.speedSum[k]);
         a.count[k] += b.count[k];
@@ -107,7 +101,6 @@ void CurveHistory::add(HistorySample& into, std::int64_t tick, const RotationCur
         into.slopeSum = addFinite(into.slopeSum, s);
         ++into.slopeRecords;
     }
-    into.fitStarsSum += fit.stars;
     for (const StarPoint& s : curve.stars()) {
         if (!(s.radius <= range_)) {
             ++into.beyond;

@@ -42,14 +42,12 @@ struct HistorySample {
     std::int64_t records = 0;                   // records merged into it
     std::int64_t slopeRecords = 0;              // of them, those with a slope
     double slopeSum = 0, slopeMin = 0, slopeMax = 0;  // over the records with a slope
-    double fitStarsSum = 0;                     // stars in the fit, summed over the records
     std::array<double, kCurveBins> speedSum{};  // star speeds, summed over the records
     std::array<std::int64_t, kCurveBins> count{};  // star observations in each bin
     std::int64_t beyond = 0;                    // star observations beyond the bins
 
     // The mean slope of the records that had one.
     std::optional<double> slope() const;
-    double meanFitStars() const;
     // The mean star speed in bin b; none when no star fell in it.
     std::optional<double> binMean(int b) const;
     // Stars per record in bin b.

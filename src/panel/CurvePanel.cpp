@@ -875,7 +875,6 @@ void CurvePanel::setShowNgc3198(bool on)
     ngc_->setChecked(on);
     ++s_->frame;
     if (isVisible()) redraw();
-    emit showNgc3198Changed(on);
 }
 
 QString CurvePanel::caption() const { return s_->caption; }

@@ -69,9 +69,6 @@ public:
     const RotationCurve& curve() const;
     const CurveHistory& history() const;
 
-signals:
-    void showNgc3198Changed(bool on);
-
 protected:
     void showEvent(QShowEvent* e) override;
 

@@ -81,7 +81,6 @@ public:
     bool paused() const { return paused_; }
     // Fading trails: the picture dims a little every frame.
     void setFading(bool fading) { fading_ = fading; }
-    bool fading() const { return fading_; }
 
     QSize sizeHint() const override { return {1024, 768}; }
     bool hasHeightForWidth() const override { return true; }
