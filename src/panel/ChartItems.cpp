@@ -1,0 +1,80 @@
+#include "panel/ChartItems.h"
+
+#include <QChart>
+#include <QPainter>
+#include <cmath>
+
+namespace orb::chart {
+
+PlotOverlay::PlotOverlay(QChart* chart) : QGraphicsItem(chart)
+{
+    QObject::connect(chart, &QChart::plotAreaChanged, chart, [this](const QRectF& r) { setArea(r); });
+}
+
+void PlotOverlay::setRange(double x0, double x1, double y0, double y1)
+{
+    x0_ = x0;
+    x1_ = x1;
+    y0_ = y0;
+    y1_ = y1;
+}
+
+void PlotOverlay::setArea(const QRectF& area)
+{
+    prepareGeometryChange();
+    area_ = area;
+}
+
+bool PlotOverlay::scales(double w, double h, double& sx, double& sy) const
+{
+    sx = w / (x1_ - x0_);
+    sy = h / (y1_ - y0_);
+    return std::isfinite(sx) && std::isfinite(sy) && sx > 0 && sy > 0;
+}
+
+StarDots::StarDots(QChart* chart, double radius, std::size_t reserve) : PlotOverlay(chart), radius_(radius)
+{
+    dots_.reserve(reserve);
+    // Above the grid, under the lines.
+    setZValue(3.5);
+}
+
+void StarDots::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    const QRectF& a = area();
+    const double dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    const double w = std::ceil(a.width() * dpr), h = std::ceil(a.height() * dpr);
+    if (!(w >= 1 && h >= 1 && w < 1e5 && h < 1e5)) return;
+    double sx = 0, sy = 0;
+    if (!scales(w, h, sx, sy)) return;
+    const QSize size(static_cast<int>(w), static_cast<int>(h));
+    if (image_.size() != size) image_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    if (dpr != discDpr_) makeDisc(dpr);
+    image_.fill(Qt::transparent);
+    image_.setDevicePixelRatio(dpr);
+    const int iw = size.width(), ih = size.height();
+    for (const Dot& d : dots_) {
+        const double fx = (d.x - x0_) * sx, fy = h - (d.y - y0_) * sy;
+        if (!(fx >= 0 && fx < w && fy >= 0 && fy < h)) continue;
+        const int cx = static_cast<int>(fx), cy = static_cast<int>(fy);
+        const QRgb c = d.colour | 0xff000000u;
+        for (const QPoint& o : disc_) {
+            const int x = cx + o.x(), y = cy + o.y();
+            if (x >= 0 && x < iw && y >= 0 && y < ih) reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = c;
+        }
+    }
+    painter->drawImage(a.topLeft(), image_);
+}
+
+void StarDots::makeDisc(double dpr)
+{
+    discDpr_ = dpr;
+    disc_.clear();
+    const double r = radius_ * dpr;
+    const int n = static_cast<int>(r);
+    for (int y = -n; y <= n; ++y)
+        for (int x = -n; x <= n; ++x)
+            if (x * x + y * y <= r * r) disc_.append(QPoint(x, y));
+}
+
+}  // namespace orb::chart
