@@ -20,7 +20,7 @@
 // run; clear() starts a new one.
 //
 // Speeds are binned as the curve gives them at each record: positive in the
-// sense most stars turn in at that moment.
+// sense of the stars' total angular momentum at that moment.
 //
 // The whole store is allocated once, when the object is built: kCapacity
 // samples of about 460 bytes, some 230 KB.

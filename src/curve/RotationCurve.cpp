@@ -24,18 +24,19 @@ RotationCurve::RotationCurve()
     samples_.reserve(kSamples);
 }
 
-double RotationCurve::circularSpeed(double enclosed, double radius, double exponent)
+double RotationCurve::circularSpeed(double enclosed, double radius, double exponent, double pullFactor)
 {
-    if (!(enclosed > 0) || !(radius > 0) || std::isnan(exponent)) return 0;
-    // 100 sqrt(M) rather than sqrt(10000 M): the latter overflows for huge M.
-    const double root = 100 * std::sqrt(finite(enclosed));
+    if (!(enclosed > 0) || !(radius > 0) || std::isnan(exponent) || !(pullFactor > 0)) return 0;
+    // 100 sqrt(f) sqrt(M) rather than sqrt(10000 f M): the latter overflows for huge M.
+    double root = 100 * std::sqrt(finite(enclosed));
+    if (pullFactor != 1) root = finite(root * std::sqrt(finite(pullFactor)));
     const double r = finite(radius);
     if (exponent == 2) return finite(root / std::sqrt(r));
     if (exponent == 1) return root;
     return finite(root * std::pow(r, (1 - exponent) / 2));
 }
 
-void RotationCurve::update(const World& w, double exponent, double planetoidFactor)
+void RotationCurve::update(const World& w, double exponent, double planetoidFactor, double pullFactor)
 {
     const int last = w.bodyCount > kMaxBody ? kMaxBody : (w.bodyCount < -1 ? -1 : w.bodyCount);
     // Bodies numbered up to jMax attract, exactly as the tick decides it.
@@ -46,6 +47,7 @@ void RotationCurve::update(const World& w, double exponent, double planetoidFact
         exponent_.reset();
     else
         exponent_ = finite(exponent);
+    pullFactor_ = finite(pullFactor);
 
     findCentre(w, last);
     centralGravity_ = 0;
@@ -57,8 +59,10 @@ void RotationCurve::update(const World& w, double exponent, double planetoidFact
             pairRadius_ = std::max(pairRadius_, curve::length(finite(finite(w.posX[i]) - centre_.x),
                                                               finite(finite(w.posY[i]) - centre_.y)));
     }
+    zoneRadius_ = finite(kZonePairRadii * pairRadius_);
 
     measureStars(w, last);
+    decideSense();
     for (std::size_t k = 0; k < stars_.size(); ++k)
         starGravity_[k] = stars_[k].body <= jMax ? finite(w.gravity[stars_[k].body]) : 0.0;
     addEnclosedGravity();
@@ -105,8 +109,6 @@ void RotationCurve::measureStars(const World& w, int last)
 {
     stars_.clear();
     const CurveCentre c = centre_;
-    int ahead = 0, behind = 0;
-    double sum = 0;
     for (int i = 3; i <= last; ++i) {
         if (w.outOfPlay[i] != 0) continue;
         StarPoint s;
@@ -123,15 +125,31 @@ void RotationCurve::measureStars(const World& w, int last)
             s.speed = finite(nx * uy - ny * ux);
             s.radialSpeed = finite(nx * ux + ny * uy);
         }
-        if (s.speed > 0) ++ahead;
-        if (s.speed < 0) ++behind;
-        sum = addFinite(sum, s.speed);
         stars_.push_back(s);
     }
-    sense_ = ahead > behind ? 1 : ahead < behind ? -1 : (sum < 0 ? -1 : 1);
+    starGravity_.resize(stars_.size());
+}
+
+void RotationCurve::decideSense()
+{
+    // A star's angular momentum per unit mass is dx uy - dy ux = radius x its
+    // signed tangential speed. Each term is summed divided by the largest radius
+    // and the largest speed, so it is at most 1 in size and the sum of at most
+    // a thousand of them can neither overflow nor become NaN; dividing every
+    // term by the same positive numbers keeps the sign of the sum, and two
+    // stars that mirror each other still cancel exactly.
+    double rMax = 0, vMax = 0;
+    for (const StarPoint& s : stars_) {
+        rMax = std::max(rMax, s.radius);
+        vMax = std::max(vMax, std::fabs(s.speed));
+    }
+    double sum = 0;
+    if (rMax > 0 && vMax > 0)
+        for (const StarPoint& s : stars_) sum += (s.radius / rMax) * (s.speed / vMax);
+    if (sum > 0) sense_ = 1;
+    if (sum < 0) sense_ = -1;
     if (sense_ < 0)
         for (StarPoint& s : stars_) s.speed = -s.speed;
-    starGravity_.resize(stars_.size());
 }
 
 void RotationCurve::addEnclosedGravity()
@@ -153,7 +171,7 @@ void RotationCurve::addEnclosedGravity()
         while (end < n && stars_[byRadius_[end]].radius == r) {
             StarPoint& s = stars_[byRadius_[end]];
             s.enclosed = inside;
-            s.circular = circularSpeed(inside, r, e);
+            s.circular = circularSpeed(inside, r, e, pullFactor_);
             ++end;
         }
         for (; k < end; ++k) inside = addFinite(inside, starGravity_[byRadius_[k]]);
@@ -161,13 +179,23 @@ void RotationCurve::addEnclosedGravity()
     attractingGravity_ = inside;
 }
 
+double RotationCurve::enclosedAt(double radius) const
+{
+    // The first star (by radius) at or beyond `radius` holds exactly the gravity
+    // strictly inside it; past the farthest star, everything attracting.
+    const auto at = std::lower_bound(byRadius_.begin(), byRadius_.end(), radius,
+                                     [this](std::uint16_t k, double r) { return stars_[k].radius < r; });
+    return at == byRadius_.end() ? attractingGravity_ : stars_[*at].enclosed;
+}
+
 void RotationCurve::sampleCurves()
 {
     samples_.clear();
     const std::size_t n = stars_.size();
     if (n == 0) return;
-    const double rMin = stars_[byRadius_.front()].radius;
     const double rMax = stars_[byRadius_.back()].radius;
+    double rMin = stars_[byRadius_.front()].radius;
+    if (zoneRadius_ > rMin && zoneRadius_ < rMax) rMin = zoneRadius_;
     const int count = rMin == rMax ? 1 : kSamples;
     const double span = rMax - rMin;  // both in [0, DBL_MAX]: no overflow
     const double e = exponent_ ? *exponent_ : NAN;
@@ -180,9 +208,10 @@ void RotationCurve::sampleCurves()
         CurveSample s;
         s.radius = r;
         s.enclosed = inside;
-        s.circular = circularSpeed(inside, r, e);
+        s.circular = circularSpeed(inside, r, e, pullFactor_);
         s.kepler = circularSpeed(inside, r, 2);
         s.flat = circularSpeed(inside, r, 1);
+        s.beyondZone = r >= zoneRadius_;
         samples_.push_back(s);
     }
 }

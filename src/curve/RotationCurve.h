@@ -10,18 +10,30 @@
 // the centre is body 0's place, at rest.
 //
 // Sense of rotation: a star's speed is the tangential part of its momentum
-// relative to the centre's velocity, counted positive in the sense most stars
-// turn in (each star one vote; a tie goes to the sense of the summed tangential
-// speeds, then to clockwise on the screen). So a galaxy turning either way shows
-// positive speeds, and the few stars turning against it show negative ones.
+// relative to the centre's velocity, counted positive in the sense of the
+// stars' total angular momentum about the centre, the sum over the stars in
+// play of dx uy - dy ux (place and velocity relative to the centre). Each star
+// counts by its specific angular momentum, not weighted by its gravity: the
+// gravities are pull strengths, not inertia, and may well be 0. When the sum is
+// exactly 0 (or there are no stars) the sense stays what it was at the last
+// update (clockwise before the first). So a galaxy turning either way shows
+// positive speeds, the stars turning against it show negative ones, and one
+// star changing its mind cannot turn the whole curve over.
 //
 // The circular speed at radius r is the speed at which the pull of the gravity
-// M(r) inside r keeps a star on a circle: v = sqrt(10000 M(r) r^(1 - e)), e the
-// exponent of the pull law. M(r) is the gravity of every attracting body in play
-// (numbered up to the planetoid factor, as the tick counts them) that is one of
-// bodies 0, 1 and 2, or a star strictly nearer the centre than r. The two
-// references use the same M(r) at e = 2 (Keplerian, falling as r^-1/2) and e = 1
-// (flat).
+// M(r) inside r keeps a star on a circle: v = sqrt(10000 f M(r) r^(1 - e)), e
+// the exponent of the pull law and f its factor (1, or r0^(e - 2) with "Same
+// pull at r0"). M(r) is the gravity of every attracting body in play (numbered
+// up to the planetoid factor, as the tick counts them) that is one of bodies
+// 0, 1 and 2, or a star strictly nearer the centre than r. The two references
+// use the same M(r) at e = 2 (Keplerian, falling as r^-1/2) and e = 1 (flat),
+// both with f = 1.
+//
+// The attractors' zone: within 2.5 separations of the binary pair (5 times the
+// distance of the farther of bodies 1 and 2 from the centre) the pull of the
+// pair swings round with it and no point mass M(r) describes it. Fits and
+// predictions mean something only beyond it. Without the pair in play the zone
+// is 0.
 //
 // Nothing here is ever NaN or infinite. Values too large for a double stop at
 // the largest finite one. Where no orbit exists the circular speeds are 0: at
@@ -60,9 +72,10 @@ struct StarPoint {
 struct CurveSample {
     double radius = 0;
     double enclosed = 0;  // M(r)
-    double circular = 0;  // under the run's exponent
-    double kepler = 0;    // under e = 2
-    double flat = 0;      // under e = 1
+    double circular = 0;  // under the run's law
+    double kepler = 0;    // under e = 2, f = 1
+    double flat = 0;      // under e = 1, f = 1
+    bool beyondZone = false;  // radius >= zoneRadius(): M(r) describes the pull here
 };
 
 // Least-squares fit of ln v = intercept + slope ln r.
@@ -82,9 +95,11 @@ public:
     RotationCurve();
 
     // Reads the body table: the run's bodies 0..bodyCount, the exponent the tick
-    // uses and the planetoid factor (a factor that is not a number lets every
-    // body attract, as in the tick).
-    void update(const World& w, double exponent, double planetoidFactor);
+    // uses, the planetoid factor (a factor that is not a number lets every body
+    // attract, as in the tick) and the pull factor f of the law. The sense of
+    // rotation carries over from the previous update where the stars leave it
+    // undecided.
+    void update(const World& w, double exponent, double planetoidFactor, double pullFactor = 1);
 
     const CurveCentre& centre() const { return centre_; }
     // +1: positive speeds turn clockwise on the screen (y grows downwards);
@@ -93,30 +108,45 @@ public:
     // The exponent used; none when it was not a number (an infinite one counts
     // as the largest finite one).
     std::optional<double> exponent() const { return exponent_; }
+    // The pull factor f used (finite; one that is not a number reads 0, and no
+    // orbit is predicted where f <= 0).
+    double pullFactor() const { return pullFactor_; }
     // Attracting gravity of bodies 0..2 in play, and of every attracting body in play.
     double centralGravity() const { return centralGravity_; }
     double attractingGravity() const { return attractingGravity_; }
     // The distance of the farther of bodies 1 and 2 in play from the centre (0
-    // when neither is); the slope is fitted over the stars beyond it.
+    // when neither is); the per-star slope below is fitted over the stars beyond it.
     double pairRadius() const { return pairRadius_; }
+    // The attractors' zone: 5 x pairRadius(), twips (0 without the pair).
+    double zoneRadius() const { return zoneRadius_; }
+    static constexpr double kZonePairRadii = 5;
+
+    // M(r): the attracting gravity of bodies 0..2 and of the stars strictly
+    // inside `radius`, as for the stars themselves. O(log stars).
+    double enclosedAt(double radius) const;
 
     // The stars in play, in body order.
     std::span<const StarPoint> stars() const { return {stars_.data(), stars_.size()}; }
-    // The predicted curves at kSamples radii evenly spread from the nearest to
-    // the farthest star (one sample when all stars share a radius, none without
-    // stars).
+    // The predicted curves at kSamples radii evenly spread up to the farthest
+    // star: from the zone's edge when some star lies beyond it and others
+    // within (every sample then has beyondZone), else from the nearest star
+    // (one sample when they all share a radius, none without stars). Draw the
+    // predicted curve through the samples with beyondZone only.
     std::span<const CurveSample> samples() const { return {samples_.data(), samples_.size()}; }
-    // The slope of ln v against ln r over the stars beyond the pair's orbit that
-    // turn the positive way.
+    // A quick look at one moment: the unweighted slope of ln v against ln r over
+    // the stars beyond the pair's orbit that turn the positive way. Slow or
+    // nearly radial stars pull it about; BinnedCurve gives the measurement,
+    // averaged over time and weighted, with its error.
     const SlopeFit& slope() const { return fit_; }
 
-    // The circular speed around gravity `enclosed` at `radius` under exponent e;
-    // 0 where there is no orbit, never infinite.
-    static double circularSpeed(double enclosed, double radius, double exponent);
+    // The circular speed around gravity `enclosed` at `radius` under exponent e
+    // and pull factor f; 0 where there is no orbit, never infinite.
+    static double circularSpeed(double enclosed, double radius, double exponent, double pullFactor = 1);
 
 private:
     void findCentre(const World& w, int last);
     void measureStars(const World& w, int last);
+    void decideSense();
     void addEnclosedGravity();
     void sampleCurves();
     void fitSlope();
@@ -124,9 +154,11 @@ private:
     CurveCentre centre_;
     int sense_ = 1;
     std::optional<double> exponent_ = 2.0;
+    double pullFactor_ = 1;
     double centralGravity_ = 0;
     double attractingGravity_ = 0;
     double pairRadius_ = 0;
+    double zoneRadius_ = 0;
     std::vector<StarPoint> stars_;
     std::vector<double> starGravity_;       // each star's gravity, 0 when it does not attract
     std::vector<std::uint16_t> byRadius_;   // indices into stars_, nearest first

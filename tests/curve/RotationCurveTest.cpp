@@ -83,10 +83,13 @@ TEST(RotationCurve, CircularOrbitsGiveTheLawsSlopeWhicheverWayTheyTurn)
             EXPECT_EQ(s.enclosed, kSol);
             expectRel(s.circular, v, 1e-12, "circular speed");
         }
+        // The samples start at the attractors' zone, five times the pair's radius.
+        EXPECT_EQ(curve.zoneRadius(), 1500);
         ASSERT_EQ(curve.samples().size(), static_cast<std::size_t>(RotationCurve::kSamples));
-        expectRel(curve.samples().front().radius, 200, 1e-12, "nearest star");
+        expectRel(curve.samples().front().radius, 1500, 1e-12, "the zone's edge");
         expectRel(curve.samples().back().radius, 5500, 1e-12, "farthest star");
         for (const CurveSample& s : curve.samples()) {
+            EXPECT_TRUE(s.beyondZone);
             expectRel(s.circular, c.e == 2 ? s.kepler : s.flat, 1e-12, "law against its reference");
             expectRel(s.kepler, std::sqrt(10000 * kSol / s.radius), 1e-12, "kepler");
             expectRel(s.flat, std::sqrt(10000 * kSol), 1e-12, "flat");
@@ -117,6 +120,87 @@ TEST(RotationCurve, PredictedSpeedIsWhatThePullOfTheTickHolds)
     }
 }
 
+TEST(RotationCurve, ThePullFactorScalesTheLawSoThatR0SeesNewtonsPull)
+{
+    // f = r0^(e - 2): at r0 every exponent predicts Newton's circular speed;
+    // elsewhere v^2 scales with f.
+    const double r0 = 3000;
+    for (double e : {0.4, 1.0, 1.5, 2.0, 2.6}) {
+        SCOPED_TRACE(testing::Message() << "e " << e);
+        const double f = std::pow(r0, e - 2);
+        expectRel(RotationCurve::circularSpeed(kSol, r0, e, f), RotationCurve::circularSpeed(kSol, r0, 2), 1e-12,
+                  "same pull at r0");
+        expectRel(RotationCurve::circularSpeed(kSol, 700, e, f), std::sqrt(10000 * f * kSol * std::pow(700, 1 - e)),
+                  1e-12, "v^2 = 10000 f M r^(1-e)");
+
+        auto w = quietWorld(4);
+        place(*w, 0, kCx, kCy, 0, 0, kSol);
+        orbit(*w, 3, r0, 0.3, 10);
+        orbit(*w, 4, 2 * r0, 0.5, 10);
+        RotationCurve curve;
+        curve.update(*w, e, 2, f);
+        EXPECT_EQ(curve.pullFactor(), f);
+        expectRel(curve.stars()[0].circular, std::sqrt(10000 * kSol / r0), 1e-12, "star at r0");
+        expectRel(curve.samples().back().circular, RotationCurve::circularSpeed(kSol, 2 * r0, e, f), 1e-12,
+                  "sample");
+        // The references keep their own laws, unscaled.
+        expectRel(curve.samples().back().kepler, std::sqrt(10000 * kSol / (2 * r0)), 1e-12, "kepler");
+    }
+    // No pull, no orbit.
+    for (double f : {0.0, -1.0, double(NAN)}) EXPECT_EQ(RotationCurve::circularSpeed(kSol, 1000, 2, f), 0);
+    // An infinite factor counts as the largest double.
+    expectRel(RotationCurve::circularSpeed(kSol, 1000, 2, INFINITY), 100 * std::sqrt(DBL_MAX) * std::sqrt(0.1), 1e-12,
+              "infinite factor");
+}
+
+TEST(RotationCurve, TheSenseIsThatOfTheTotalAngularMomentum)
+{
+    // Nine fast stars far out turn clockwise; ten slow ones near the centre
+    // turn the other way, and one more slow one clockwise. The stars' angular
+    // momentum is clockwise although a vote would be even.
+    auto w = quietWorld(30);
+    place(*w, 0, kCx, kCy, 0, 0, kSol);
+    for (int k = 0; k < 9; ++k) orbit(*w, 3 + k, 4000 + 100 * k, 0.7 * k, 15);
+    for (int k = 0; k < 10; ++k) orbit(*w, 12 + k, 300 + 10 * k, 0.5 * k, -2);
+    orbit(*w, 22, 350, 4.0, 2);
+    RotationCurve curve;
+    curve.update(*w, 2, 2);
+    EXPECT_EQ(curve.sense(), 1);
+    for (const StarPoint& s : curve.stars()) EXPECT_EQ(s.speed > 0, s.body < 12 || s.body == 22) << s.body;
+
+    // The slow clockwise star turns round: now most stars turn counter-clockwise,
+    // but the sense does not flip.
+    orbit(*w, 22, 350, 4.0, -2);
+    curve.update(*w, 2, 2);
+    EXPECT_EQ(curve.sense(), 1);
+    EXPECT_GT(curve.stars()[0].speed, 0);
+
+    // The whole galaxy reversed: the sense follows, the speeds stay positive.
+    for (int i = 3; i <= 22; ++i) {
+        w->momX[i] = -w->momX[i];
+        w->momY[i] = -w->momY[i];
+    }
+    curve.update(*w, 2, 2);
+    EXPECT_EQ(curve.sense(), -1);
+    EXPECT_NEAR(curve.stars()[0].speed, 15, 1e-12);
+
+    // A tie (two stars that mirror each other, or none at all) keeps the last
+    // sense; a new curve starts clockwise.
+    auto tie = quietWorld(5);
+    place(*tie, 0, kCx, kCy, 0, 0, kSol);
+    place(*tie, 3, kCx + 1000, kCy - 600, -3, 20);
+    place(*tie, 4, kCx - 1000, kCy + 600, -3, 20);
+    curve.update(*tie, 2, 2);
+    EXPECT_EQ(curve.sense(), -1);
+    auto empty = quietWorld(5);
+    place(*empty, 0, kCx, kCy, 0, 0, kSol);
+    curve.update(*empty, 2, 2);
+    EXPECT_EQ(curve.sense(), -1);
+    RotationCurve fresh;
+    fresh.update(*tie, 2, 2);
+    EXPECT_EQ(fresh.sense(), 1);
+}
+
 TEST(RotationCurve, EnclosedGravityCountsTheAttractorsStrictlyInside)
 {
     auto w = quietWorld(9);
@@ -145,7 +229,14 @@ TEST(RotationCurve, EnclosedGravityCountsTheAttractorsStrictlyInside)
         EXPECT_EQ(curve.stars()[k].enclosed, expected[k]) << "body " << 3 + k;
     }
     EXPECT_EQ(curve.samples().back().enclosed, 207);  // the farthest star does not hold itself
-    EXPECT_EQ(curve.samples().front().enclosed, 200);
+    // The pair at 400 twips: the samples start at the zone's edge, 2000 twips,
+    // where bodies 3 and 4 lie inside and 5 does not.
+    EXPECT_EQ(curve.zoneRadius(), 2000);
+    EXPECT_EQ(curve.samples().front().radius, 2000);
+    EXPECT_EQ(curve.samples().front().enclosed, 203);
+    const double at[][2] = {{0, 200}, {999, 200}, {1000, 200}, {1000.5, 203}, {2000, 203},
+                            {2001, 207}, {3000, 207}, {1e300, 207}};
+    for (const auto& [r, m] : at) EXPECT_EQ(curve.enclosedAt(r), m) << "M(<" << r << ")";
 
     // Body 2 leaves: the centre and the inner gravity follow.
     w->outOfPlay[2] = 1;
@@ -163,7 +254,8 @@ bool allFinite(const RotationCurve& c)
         return true;
     };
     const CurveCentre& o = c.centre();
-    if (!ok({o.x, o.y, o.vx, o.vy, c.centralGravity(), c.attractingGravity(), c.pairRadius(), c.slope().intercept}))
+    if (!ok({o.x, o.y, o.vx, o.vy, c.centralGravity(), c.attractingGravity(), c.pairRadius(), c.zoneRadius(),
+             c.pullFactor(), c.slope().intercept, c.enclosedAt(1000), c.enclosedAt(DBL_MAX)}))
         return false;
     if (c.exponent() && !std::isfinite(*c.exponent())) return false;
     if (c.slope().slope && !std::isfinite(*c.slope().slope)) return false;
@@ -182,6 +274,7 @@ TEST(RotationCurve, DegenerateTablesGiveFiniteValues)
         double exponent = 2;
         double factor = 2;
         std::optional<bool> slope = false;  // whether a slope is due; nothing: either will do
+        double pull = 1;
     };
     const Case cases[] = {
         {"no stars", [](World&) {}},
@@ -215,6 +308,21 @@ TEST(RotationCurve, DegenerateTablesGiveFiniteValues)
         {"infinite exponent", [](World& w) { for (int k = 0; k < 4; ++k) orbit(w, 3 + k, 0.5 + k, k, 3); },
          INFINITY, NAN, true},
         {"no run", [](World& w) { w.bodyCount = -1; }},
+        {"pull factor not a number", [](World& w) { for (int k = 0; k < 4; ++k) orbit(w, 3 + k, 900 * (k + 1), k, 3); },
+         1.5, 2, true, NAN},
+        {"infinite pull factor", [](World& w) { for (int k = 0; k < 4; ++k) orbit(w, 3 + k, 0.5 + k, k, 3); },
+         2.6, 2, true, INFINITY},
+        {"huge pull factor, huge gravity", [](World& w) {
+             place(w, 0, 0, 0, 0, 0, DBL_MAX);
+             for (int k = 0; k < 4; ++k) place(w, 3 + k, 1e-200 * (k + 1), 0, 0, 3, 1);
+         }, 0.4, 2, true, 1e308},
+        {"negative pull factor", [](World& w) { for (int k = 0; k < 4; ++k) orbit(w, 3 + k, 900 * (k + 1), k, 3); },
+         2, 2, true, -4},
+        {"the pair far out, stars inside its zone", [](World& w) {
+             place(w, 1, DBL_MAX, -DBL_MAX, 0, 0, 1);
+             place(w, 2, -DBL_MAX, DBL_MAX, 0, 0, 1);
+             for (int k = 0; k < 4; ++k) orbit(w, 3 + k, 900 * (k + 1), k, 3);
+         }, 2, 2, std::nullopt},
     };
     RotationCurve curve;
     for (const Case& c : cases) {
@@ -222,7 +330,7 @@ TEST(RotationCurve, DegenerateTablesGiveFiniteValues)
         auto w = quietWorld(999);
         place(*w, 0, kCx, kCy, 0, 0, kSol);
         c.setup(*w);
-        curve.update(*w, c.exponent, c.factor);
+        curve.update(*w, c.exponent, c.factor, c.pull);
         EXPECT_TRUE(allFinite(curve));
         if (c.slope) EXPECT_EQ(curve.slope().slope.has_value(), *c.slope);
         EXPECT_LE(curve.samples().size(), static_cast<std::size_t>(RotationCurve::kSamples));
