@@ -70,7 +70,7 @@ QString usageText()
         "  --click NAME         press a button, check box or option button, click a\n"
         "                       label or frame (FormFLAS.NAME for the farewell window),\n"
         "                       or choose a menu action by its name (below)\n"
-        "  --preset NAME|INDEX  press a preset button by caption or index 0..4\n"
+        "  --preset NAME|INDEX  press a preset button by caption or index 0..5\n"
         "  --seed N             type the seed N into TXran and stop the seed ticker\n"
         "  --ticks N            let the tick timer beat N times (each beat runs the\n"
         "                       speed's ticks: one at 1x, %2 at Max); the other timers\n"
@@ -369,7 +369,7 @@ QStringList menuActionNames()
         // read a record file, so they are listed here and checked by a test.
         return QStringList{"Open",      "Save",      "ExportPicture", "SaveCurve",        "ExportPlot",
                            "Quit",      "Preset0",   "Preset1",       "Preset2",          "Preset3",
-                           "Preset4",   "PauseResume", "Step",        "Speed1x",          "Speed2x",
+                           "Preset4",   "Preset5",   "PauseResume", "Step",        "Speed1x",          "Speed2x",
                            "Speed5x",   "Speed10x",  "Speed100x",     "SpeedMax",         "Faster",
                            "Slower",    "Clear",     "CurvePanel",    "TrailsPersistent", "TrailsFading",
                            "FullScreen", "HomePage", "SummaryPage",   "About"};

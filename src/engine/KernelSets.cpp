@@ -66,7 +66,7 @@ double radiusSquaredBound(double radius)
     return t;
 }
 
-bool exactPull(double xi, double yi, double xq, double yq, double gq, double pR, PowKind kind, double e,
+bool exactPull(double xi, double yi, double xq, double yq, double kq, double pR, PowKind kind, double e,
                double& px, double& py)
 {
     const double dx = xq - xi, dy = yq - yi;
@@ -80,8 +80,8 @@ bool exactPull(double xi, double yi, double xq, double yq, double gq, double pR,
     case PowKind::One: rE = r; break;
     case PowKind::General: rE = std::pow(r, e); break;
     }
-    // As the plain pass has it: a = 10000 g / r^e, then along dx / r and dy / r.
-    const double a = 10000 * gq / rE;
+    // As the plain pass has it: a = 10000 f g / r^e, then along dx / r and dy / r.
+    const double a = kq / rE;
     px = a * (dx / r);
     py = a * (dy / r);
     return std::isfinite(px) && std::isfinite(py);

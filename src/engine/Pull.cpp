@@ -19,7 +19,7 @@ void addPull(World& w, int i, double sumX, double sumY)
 PullPass::PullPass(const KernelSet& kernels) : kernels_(kernels)
 {
     const std::size_t cap = kSlots + kPullPad;
-    for (auto* v : {&ax_, &ay_, &ag_, &ak_, &asx_, &asy_, &anear_, &bx_, &by_, &bsx_, &bsy_, &bnear_})
+    for (auto* v : {&ax_, &ay_, &ak_, &asx_, &asy_, &anear_, &bx_, &by_, &bsx_, &bsy_, &bnear_})
         v->resize(cap);
     aidx_.resize(cap);
     bidx_.resize(cap);
@@ -70,8 +70,7 @@ void PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource&
         if (w.outOfPlay[j] == 1) continue;
         ax_[m] = w.posX[j];
         ay_[m] = w.posY[j];
-        ag_[m] = w.gravity[j];
-        ak_[m] = 10000 * w.gravity[j];
+        ak_[m] = 10000 * w.gravity[j] * in.pullFactor;
         asx_[m] = 0;
         asy_[m] = 0;
         aidx_[m] = static_cast<std::int16_t>(j);
@@ -106,7 +105,7 @@ void PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource&
         sy = 0;
         for (int q = 0; q < m; ++q) {
             double px, py;
-            if (q != self && exactPull(xi, yi, ax_[q], ay_[q], ag_[q], pR, kind, e, px, py)) {
+            if (q != self && exactPull(xi, yi, ax_[q], ay_[q], ak_[q], pR, kind, e, px, py)) {
                 sx += px;
                 sy += py;
             }

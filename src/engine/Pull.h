@@ -32,8 +32,8 @@ private:
     const KernelSet& kernels_;
     // Attractors packed in descending body order, padded for the vector loops,
     // and likewise the bodies in play beyond the planetoid factor.
-    // ak_ is 10000 x gravity; the near arrays hold each row's smallest r2.
-    std::vector<double> ax_, ay_, ag_, ak_, asx_, asy_, anear_;
+    // ak_ is 10000 f x gravity; the near arrays hold each row's smallest r2.
+    std::vector<double> ax_, ay_, ak_, asx_, asy_, anear_;
     std::vector<std::int16_t> aidx_;
     std::vector<double> bx_, by_, bsx_, bsy_, bnear_;
     std::vector<std::int16_t> bidx_;

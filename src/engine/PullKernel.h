@@ -25,7 +25,7 @@ inline constexpr int kPullPad = 8;
 struct PullRowArgs {
     const double* x;
     const double* y;
-    const double* g;  // 10000 x gravity: the pull is g * dx / (r^e * r)
+    const double* g;  // 10000 f x gravity: the pull is g * dx / (r^e * r)
     int m;            // number of attractors
     double pR2;       // pull when r2 > pR2, i.e. r > planet radius (radiusSquaredBound)
     PowKind kind;     // Two, OneAndHalf and One only for a planet radius of 1 or more
@@ -61,10 +61,10 @@ PowKind powKindOf(double e);
 // radius), so that sqrt(r2) > radius exactly when r2 > radiusSquaredBound(radius).
 double radiusSquaredBound(double radius);
 
-// The pull of an attractor at (xq, yq) of gravity gq on a body at (xi, yi),
-// computed plainly; false when the pair adds nothing (inside the planet radius,
+// The pull of an attractor at (xq, yq) of strength kq (10000 f x its gravity,
+// as PullRowArgs::g holds it) on a body at (xi, yi), computed plainly; false when the pair adds nothing (inside the planet radius,
 // at the same place, or a pull that is not finite).
-bool exactPull(double xi, double yi, double xq, double yq, double gq, double pR, PowKind kind, double e,
+bool exactPull(double xi, double yi, double xq, double yq, double kq, double pR, PowKind kind, double e,
                double& px, double& py);
 
 }  // namespace orb

@@ -39,7 +39,7 @@ TickStats referenceTick(World& w, const TickInputs& in, Canvas& canvas, RandomSo
             const double r = std::pow(dx * dx + dy * dy, 0.5);
             if (r == 0) continue;
             if (r > w.planetRadius) {
-                const double a = 10000 * w.gravity[j] / std::pow(r, w.gravityExponent);
+                const double a = 10000 * w.gravity[j] * in.pullFactor / std::pow(r, w.gravityExponent);
                 const double theta = ArcSin(dx / r);
                 const double pullX = std::sin(theta) * a;
                 double pullY = std::cos(theta) * a;

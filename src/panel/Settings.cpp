@@ -2,7 +2,10 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <algorithm>
 #include <cmath>
+
+#include "engine/TickInputs.h"
 
 #include "platform/FieldText.h"
 #include "platform/Widgets.h"
@@ -43,6 +46,8 @@ const FieldSpec kFields[] = {
      0},
     {"Text2", "24", "Start Momentum", 0},
     {"TXt", "15", "Depending on your PC", 0},
+    {"TXr0", "3000",
+     "r0, twips: with \"Same pull at r0\" checked, every exponent pulls at r0 as hard as the Newtonian law", 0},
 };
 
 }  // namespace
@@ -64,6 +69,9 @@ Settings::Settings(Stage& stage) : stage_(stage)
     auto* radius = new ClickLabel("La(3)", "Radius");
     radius->setToolTip("Copy the Core into the Radius");
     CHgod_ = makeCheck("CHgod", "Spin", "Re-appearing planets get a new momentum (4-dim)");
+    CHkeep_ = makeCheck("CHkeep", "Same pull at r0",
+                        "g = 10000 m r0^(e-2) / r^e: the exponent changes the law's shape, not its strength, which "
+                        "stays the Newtonian one at r0. Unchecked: g = 10000 m / r^e.");
     // One setting a row: its caption, its field and what it is measured in.
     int r = 0;
     auto row = [&](QWidget* lab, Setting s, const char* unit) {
@@ -76,6 +84,7 @@ Settings::Settings(Stage& stage) : stage_(stage)
     row(caption("Sol Gravity", Setting::SolGravity), Setting::SolGravity, "mass");
     row(caption("Largest Planet", Setting::PlanetGravity), Setting::PlanetGravity, "mass");
     row(caption("g = m / r^", Setting::Exponent), Setting::Exponent, "0.4 .. 2.6");
+    row(CHkeep_, Setting::PullRadius, "twips");
     row(caption("Total Planets", Setting::Planets), Setting::Planets, "3 .. 999");
     row(caption("Planetoid Factor", Setting::Planetoid), Setting::Planetoid, "body no.");
     row(caption("Jupiter Factor", Setting::Jupiter), Setting::Jupiter, "");
@@ -122,6 +131,7 @@ Settings::Settings(Stage& stage) : stage_(stage)
     left(Setting::Volatility, &Settings::Text4_LostFocus);
     left(Setting::StartMomentum, &Settings::Text2_LostFocus);
     left(Setting::TickMs, &Settings::TXt_LostFocus);
+    left(Setting::PullRadius, &Settings::TXr0_LostFocus);
     for (int i = 0; i < 3; ++i)
         connect(fields_[i], &Field::left, this, [this, i] { TXg_LostFocus(i); });
     connect(field(Setting::Planets), &Field::doubleClicked, this, &Settings::TXn_DblClick);
@@ -142,6 +152,15 @@ int Settings::borderRule() const
     for (int i = 0; i < 7; ++i)
         if (Och_[i]->isChecked()) return i;
     return -1;
+}
+
+bool Settings::keepPull() const { return CHkeep_->isChecked(); }
+
+void Settings::setKeepPull(bool on) { CHkeep_->setChecked(on); }
+
+double Settings::pullFactor(double exponent) const
+{
+    return keepPull() ? samePullFactor(pullRadius_, exponent) : 1.0;
 }
 
 void Settings::lockFactors()
@@ -248,6 +267,15 @@ void Settings::TXt_LostFocus()
     const int ms = roundClamp(lenient(TXt), 1, 10000);
     setWhole(TXt, ms);
     emit tickIntervalChanged(ms);
+}
+
+void Settings::TXr0_LostFocus()
+{
+    Field* TXr0 = field(Setting::PullRadius);
+    const double r0 = lenient(TXr0);
+    pullRadius_ = r0 >= 1 ? std::min(r0, kMaxPullRadius) : 1.0;
+    const QString t = numQ(pullRadius_);
+    if (TXr0->text() != t) TXr0->setText(t);
 }
 
 }  // namespace orb

@@ -14,11 +14,14 @@
 namespace orb {
 
 // The settings fields by name.
-enum class Setting { SolGravity, PlanetGravity, Exponent, Jupiter, Waterworld, Planetoid, Planets, Tag, Radius, Core, Volatility, StartMomentum, TickMs };
+enum class Setting { SolGravity, PlanetGravity, Exponent, Jupiter, Waterworld, Planetoid, Planets, Tag, Radius, Core, Volatility, StartMomentum, TickMs, PullRadius };
 
 class Settings : public QObject {
     Q_OBJECT
 public:
+    static constexpr double kDefaultPullRadius = 3000;
+    static constexpr double kMaxPullRadius = 100000;
+
     explicit Settings(Stage& stage);
 
     // The groups the window lays out: the physics fields, the border rules.
@@ -30,6 +33,13 @@ public:
     // The selected border rule 0..6, -1 for none.
     int borderRule() const;
     bool spin() const { return CHgod_->isChecked(); }
+    // "Same pull at r0": the pull law keeps the Newtonian strength at r0.
+    bool keepPull() const;
+    void setKeepPull(bool on);
+    // r0 in twips, as its field was last left.
+    double pullRadius() const { return pullRadius_; }
+    // f in g = 10000 f m / r^e for exponent e: 1 unless "Same pull at r0".
+    double pullFactor(double exponent) const;
     // A run has started: the three factor fields stay disabled from now on.
     void lockFactors();
 
@@ -47,6 +57,7 @@ public:
     void Text2_LostFocus();
     void Text7_LostFocus();
     void TXt_LostFocus();
+    void TXr0_LostFocus();
     void Och_Click(int index);
 
 signals:
@@ -61,8 +72,10 @@ private:
     Stage& stage_;
     QGroupBox* physics_;
     QGroupBox* border_;
-    std::array<Field*, 13> fields_{};
+    std::array<Field*, 14> fields_{};
     QCheckBox* CHgod_;
+    QCheckBox* CHkeep_;
+    double pullRadius_ = kDefaultPullRadius;
     std::array<QRadioButton*, 7> Och_{};
 };
 

@@ -41,6 +41,12 @@ const std::array<Preset, kPresets>& presetTable()
          {write("TXMYstar", "20"), write("TXn", "600"), write("TXstarmass", numText(0.2)), write("SSStar", "0"),
           write("TXref", "4"), write("SSSlow", "4"), autoC(false), autoC(true), write("Text1", "5"),
           write("Text5", "5"), show("Frame9")}},
+        {"Balanced Disc",
+         std::string("Every star starts on a circular orbit around the central mass, so the rotation curve ") +
+             "shows the law of gravity itself: the speed falls as r^-1/2 under the exponent 2 and stays flat "
+             "under 1. Type another exponent and press again, or type it during the run and watch the curve "
+             "change; raise the Spread to heat the disc.",
+         {}},
     }};
     return table;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The five galaxy presets as data: caption, the explanation shown in the message
+// The galaxy presets as data: caption, the explanation shown in the message
 // label, and what each writes into the panel in order. Also the placing of the
 // central body and the binary pair that every preset shares.
 
@@ -25,7 +25,9 @@ struct Preset {
     std::vector<PresetStep> steps;
 };
 
-inline constexpr int kPresets = 5;
+inline constexpr int kPresets = 6;
+// The one preset that places its stars at once instead of emitting them.
+inline constexpr int kBalancedDisc = 5;
 const std::array<Preset, kPresets>& presetTable();
 
 // Body 0 between the binary pair, the pair side by side on the centre line.

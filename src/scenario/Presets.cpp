@@ -3,9 +3,12 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/FieldText.h"
 #include "platform/Widgets.h"
+#include "base/Numbers.h"
+#include "scenario/BalancedDisc.h"
 #include "scenario/PresetTable.h"
 
 namespace orb {
@@ -33,6 +36,17 @@ Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
     seedRow->addWidget(CHran_);
     seedRow->addStretch(1);
     pg->addLayout(seedRow, 3, 0, 1, 2);
+    TXspread_ = makeField("TXspread", "0",
+                          "Velocity spread of the Balanced Disc: each star's momentum gets a random kick of about "
+                          "this fraction of its circular speed in each direction (0: every star on its circle; "
+                          "0 .. 1)",
+                          6, 60);
+    auto* spreadRow = new QHBoxLayout;
+    spreadRow->addWidget(makeLabel("Disc Spread", TXspread_->toolTip()));
+    spreadRow->addWidget(TXspread_);
+    spreadRow->addWidget(makeLabel("x circular speed", TXspread_->toolTip()));
+    spreadRow->addStretch(1);
+    pg->addLayout(spreadRow, 4, 0, 1, 2);
 
     stars_ = new QWidget;
     auto* col = new QVBoxLayout(stars_);
@@ -89,6 +103,7 @@ Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
 
     connect(CHran_, &QCheckBox::toggled, this, &Presets::CHran_Click);
     connect(TXran_, &Field::left, this, &Presets::TXran_LostFocus);
+    connect(TXspread_, &Field::left, this, &Presets::TXspread_LostFocus);
     connect(Frame9_, &ClickFrame::clicked, this, &Presets::Frame9_Click);
     connect(&stage_.timers.Tr(), &Timer::timeout, this, &Presets::Tr_Timer);
     // Once a run exists the seed is no longer chosen here.
@@ -131,6 +146,14 @@ void Presets::CDp_Click(int index)
 
     w.nextStar = 3;
     stage_.canvas.cls();
+    if (index == kBalancedDisc) startBalancedDisc();
+    else startPairGalaxy(index);
+    go_.Command2_Click();
+}
+
+void Presets::startPairGalaxy(int index)
+{
+    World& w = stage_.world;
     placePair(w);
     settings_.setText(Setting::PlanetGravity, "100");
     settings_.setText(Setting::SolGravity, "100");
@@ -151,7 +174,30 @@ void Presets::CDp_Click(int index)
 
     waitingStars(w, lenient(starFields_.value("TXstarmass")));
     pairMomentum(w, lenient(starFields_.value("TXMYstar")));
-    go_.Command2_Click();
+}
+
+void Presets::startBalancedDisc()
+{
+    World& w = stage_.world;
+    // The disc's mass is the pair's two masses of 100 gathered at the centre,
+    // so its stars turn at the pace of the other galaxies' stars.
+    settings_.setText(Setting::SolGravity, "200");
+    settings_.setKeepPull(true);
+    go_.setClearTimeText("10");
+    stage_.chirp.say(QString::fromStdString(presetTable()[kBalancedDisc].explanation));
+
+    DiscSettings disc;
+    // The exponent as the tick will read it on the first tick.
+    disc.exponent = lenient(settings_.text(Setting::Exponent));
+    disc.pullFactor = settings_.pullFactor(disc.exponent);
+    disc.centralMass = lenient(settings_.text(Setting::SolGravity));
+    disc.starMass = lenient(starFields_.value("TXstarmass"));
+    disc.lastStar = roundClamp(lenient(settings_.text(Setting::Planets)), 3, kMaxBody);
+    disc.spread = discSpread_;
+    const DiscResult placed = placeBalancedDisc(w, disc, stage_.rng);
+    // Nothing is left to emit, as after loading a scene.
+    w.nextStar = 0;
+    LaStar_->setText(QString::number(placed.stars));
 }
 
 void Presets::Tr_Timer()
@@ -174,5 +220,13 @@ void Presets::TXran_LostFocus()
 }
 
 void Presets::Frame9_Click() { Frame4_->show(); }
+
+void Presets::TXspread_LostFocus()
+{
+    const double v = lenient(TXspread_);
+    discSpread_ = v > 0 ? std::min(v, 1.0) : 0.0;
+    const QString t = numQ(discSpread_);
+    if (TXspread_->text() != t) TXspread_->setText(t);
+}
 
 }  // namespace orb

@@ -1,6 +1,6 @@
 #pragma once
-// The five galaxy presets, the seed they start from, and the star parameters
-// the emitter reads while a galaxy forms.
+// The galaxy presets, the seed they start from, the star parameters the
+// emitter reads while a galaxy forms, and the Balanced Disc's velocity spread.
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -14,6 +14,7 @@
 #include "platform/Controls.h"
 #include "platform/Stage.h"
 #include "scenario/Go.h"
+#include "scenario/PresetTable.h"
 #include "scenario/StarMaker.h"
 
 namespace orb {
@@ -33,15 +34,21 @@ public:
     QString starIntervalText() const { return starFields_.value("SSSlow")->text(); }
     // The emitter placed (or skipped) star n: "Stars Live" shows it.
     void showStar(int n);
+    // The Balanced Disc's velocity spread, a fraction of the circular speed, as
+    // its field was last left.
+    double discSpread() const { return discSpread_; }
 
     void CDp_Click(int index);
     void Tr_Timer();
     void CHran_Click();
     void TXran_LostFocus();
     void Frame9_Click();
+    void TXspread_LostFocus();
 
 private:
     void write(const QString& name, const QString& text);
+    void startPairGalaxy(int index);
+    void startBalancedDisc();
 
     Stage& stage_;
     Settings& settings_;
@@ -49,8 +56,10 @@ private:
     RunStart& go_;
     QGroupBox* presets_;
     QWidget* stars_;
-    std::array<QPushButton*, 5> CDp_{};
+    std::array<QPushButton*, kPresets> CDp_{};
     Field* TXran_;
+    Field* TXspread_;
+    double discSpread_ = 0;
     QCheckBox* CHran_;
     QGroupBox *Frame1_, *Frame4_;
     ClickFrame* Frame9_;

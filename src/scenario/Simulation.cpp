@@ -77,6 +77,7 @@ void Simulation::tick()
     in.width = kFieldWidth;
     in.height = kFieldHeight;
     in.spin = settings_.spin();
+    in.pullFactor = settings_.pullFactor(in.gravityExponent);
     ticker_.tick(stage_.world, in, stage_.canvas, stage_.rng, [this] { starMaker(); });
     ++ticks_;
 }

@@ -150,6 +150,7 @@ struct Case {
     double planetoidFactor;
     double exponent;
     int border;
+    double pullFactor = 1;
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -167,6 +168,7 @@ TEST_P(Equivalence, FastTickMatchesThePairByPairTick)
     in.planetoidFactor = c.planetoidFactor;
     in.gravityExponent = c.exponent;
     in.borderOption = c.border;
+    in.pullFactor = c.pullFactor;
     auto run = std::make_unique<Lockstep>(start);
     for (int t = 0; t < 50; ++t) ASSERT_TRUE(run->tick(in, t));
     ASSERT_TRUE(run->sameDraws());
@@ -186,7 +188,10 @@ INSTANTIATE_TEST_SUITE_P(
                     // Half the crowd attracts: pulls and kicks one way across the factor.
                     Case{"Factor150Cube", 150.5, 3, kComet},
                     // Border rules that draw random numbers, mixed into the partial collisions.
-                    Case{"Factor999Chaos", 999, 1.5, kChaos}, Case{"Factor2FourDim", 2, 2.5, kFourDim}),
+                    Case{"Factor999Chaos", 999, 1.5, kChaos}, Case{"Factor2FourDim", 2, 2.5, kFourDim},
+                    // "Same pull at r0": the strength scaled by r0^(e-2).
+                    Case{"Factor999LinearSamePull", 999, 1, kWall, 1.0 / 3000},
+                    Case{"Factor2GeneralSamePull", 2, 2.3, kWall, 10.99}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A pull that is not finite adds nothing, on either path of the fast tick (the
@@ -351,7 +356,7 @@ TEST(Equivalence, KernelsSumEveryPullOnceWhateverTheLength)
                 sx = sy = scale = 0;
                 for (int q = 0; q < m; ++q) {
                     double px, py;
-                    if (q == self || !exactPull(xi, yi, x[q], y[q], grav[q], pR, kind, e, px, py)) continue;
+                    if (q == self || !exactPull(xi, yi, x[q], y[q], g[q], pR, kind, e, px, py)) continue;
                     sx += px;
                     sy += py;
                     scale += std::fabs(px) + std::fabs(py);

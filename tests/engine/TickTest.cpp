@@ -164,6 +164,31 @@ TEST_F(TickRig, PullIsTenThousandMassOverRToTheExponentTowardsTheAttractor)
     }
 }
 
+// "Same pull at r0": at r0 every exponent pulls as the Newtonian law does;
+// elsewhere the law keeps its shape r^-e; at e = 2 the factor is exactly 1.
+TEST_F(TickRig, SamePullAtR0KeepsTheNewtonianStrengthThere)
+{
+    for (double e : {1.0, 1.5, 2.0, 2.6, 0.4}) {
+        for (double r : {500.0, 3000.0}) {
+            SCOPED_TRACE(::testing::Message() << "e " << e << " r " << r);
+            w = quietWorld(10);
+            in.gravityExponent = e;
+            in.pullFactor = samePullFactor(3000, e);
+            place(*w, 0, kCx, kCy, 0, 0, 3);
+            place(*w, 3, kCx + r, kCy);
+            tick();
+            const double newtonAtR0 = 10000 * 3 / (3000.0 * 3000.0);
+            expectClose(w->momX[3], -newtonAtR0 * std::pow(3000 / r, e), "momX");
+        }
+    }
+    EXPECT_EQ(samePullFactor(3000, 2), 1.0);
+    // Nothing that is not a number or overflows reaches the table.
+    EXPECT_EQ(samePullFactor(NAN, 1), 1.0);
+    EXPECT_EQ(samePullFactor(3000, NAN), 1.0);
+    EXPECT_EQ(samePullFactor(3000, 1e300), DBL_MAX);
+    EXPECT_GT(samePullFactor(3000, -1e300), 0);
+}
+
 TEST_F(TickRig, CoincidentBodiesExertNoPull)
 {
     struct Case {
