@@ -10,7 +10,8 @@ namespace {
 
 TEST(PresetTable, CaptionsAndWhatEachWritesBeforeItsClearTimerStarts)
 {
-    const char* captions[kPresets] = {"Light Stars", "Heavy Stars", "Constant Stars", "Variable Model", "Oscillate"};
+    const char* captions[kPresets] = {"Light Stars", "Heavy Stars", "Constant Stars", "Variable Model", "Oscillate",
+                                       "Balanced Disc"};
     for (int i = 0; i < kPresets; ++i) {
         const Preset& p = presetTable()[i];
         EXPECT_EQ(p.caption, captions[i]);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "WindowFixture.h"
+#include "scenario/PresetTable.h"
 #include "world/SceneFile.h"
 
 namespace orb::test {
@@ -231,6 +232,51 @@ TEST_F(PresetsTest, ThePresetUsesTheSeedInTheFieldAtThePress)
     for (int k = 0; k < 60; ++k) w().simulation().Ti_Timer();
     const std::string ticked = sceneText(world());
     EXPECT_TRUE(sameLines(ticked, galaxyAfter("77", 0, 60)));
+}
+
+}  // namespace
+}  // namespace orb::test
+
+namespace orb::test {
+namespace {
+
+// The Balanced Disc keeps the exponent typed, turns "Same pull at r0" on,
+// gathers the mass at the centre and places every star at once; the disc then
+// holds together, and a spread heats it.
+TEST_F(PresetsTest, BalancedDiscPlacesEveryStarForTheTypedLaw)
+{
+    open(recordPath());
+    type(field("TXg", 2), "1.3");
+    type(field("TXn"), "200");
+    EXPECT_FALSE(check("CHkeep")->isChecked());
+    EXPECT_EQ(button("CDp", kBalancedDisc)->text(), "Balanced Disc");
+    w().presets().CDp_Click(kBalancedDisc);
+    const World& s = world();
+    EXPECT_EQ(field("TXg", 2)->text(), "1.3");
+    EXPECT_TRUE(check("CHkeep")->isChecked());
+    EXPECT_EQ(field("TXg", 0)->text(), "200");
+    EXPECT_EQ(s.gravity[0], 200);
+    EXPECT_EQ((std::array<int, 3>{s.outOfPlay[0], s.outOfPlay[1], s.outOfPlay[2]}), (std::array<int, 3>{0, 1, 1}));
+    for (int i = 3; i <= 200; ++i) ASSERT_EQ(s.outOfPlay[i], 0) << i;
+    EXPECT_EQ(s.nextStar, 0) << "nothing left to emit";
+    EXPECT_EQ(label("LaStar")->text(), "198");
+    EXPECT_TRUE(timer("Ti")->enabled());
+    for (int k = 0; k < 400; ++k) w().simulation().tick();
+    for (int i = 3; i <= 200; ++i) ASSERT_EQ(s.outOfPlay[i], 0) << i;
+
+    // A spread kicks the stars off their circles, from the seed.
+    type(field("TXspread"), "5");
+    EXPECT_EQ(field("TXspread")->text(), "1") << "at most the circular speed";
+    type(field("TXspread"), "0.2");
+    type(field("TXran"), "99");
+    w().presets().CDp_Click(kBalancedDisc);
+    const std::string hot = sceneText(s);
+    type(field("TXran"), "99");
+    w().presets().CDp_Click(kBalancedDisc);
+    EXPECT_EQ(sceneText(s), hot);
+    type(field("TXspread"), "0");
+    w().presets().CDp_Click(kBalancedDisc);
+    EXPECT_NE(sceneText(s), hot);
 }
 
 }  // namespace
