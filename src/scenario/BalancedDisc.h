@@ -35,8 +35,12 @@ struct DiscSettings {
     double starMass = 0.1;    // each star's gravity
     int lastStar = 150;       // stars fill bodies 3..lastStar
     double spread = 0;        // velocity spread, a fraction of the circular speed
-    double innerRadius = 600;   // twips from the centre
-    double outerRadius = 5000;  // inside the field of play on every side
+    // Twips from the centre: inside the field of play on every side, and near
+    // enough to r0 (3000) that the disc stays on the field when the law turns
+    // from e = 2 to e = 1 under "Same pull at r0" (the innermost stars then
+    // swing out to some 4100 twips, the outermost in to some 3100).
+    double innerRadius = 1000;
+    double outerRadius = 5000;
 };
 
 // The rings, at most: two to each bin of a quarter octave over the disc's span.

@@ -183,6 +183,9 @@ void Presets::startBalancedDisc()
     // so its stars turn at the pace of the other galaxies' stars.
     settings_.setText(Setting::SolGravity, "200");
     settings_.setKeepPull(true);
+    // Stars merge only when they pass within a twip of each other: a disc
+    // heated by a change of law, whose orbits cross, then keeps its stars.
+    settings_.setText(Setting::Core, "1");
     go_.setClearTimeText("10");
     stage_.chirp.say(QString::fromStdString(presetTable()[kBalancedDisc].explanation));
 

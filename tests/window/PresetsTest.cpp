@@ -256,6 +256,7 @@ TEST_F(PresetsTest, BalancedDiscPlacesEveryStarForTheTypedLaw)
     EXPECT_TRUE(check("CHkeep")->isChecked());
     EXPECT_EQ(field("TXg", 0)->text(), "200");
     EXPECT_EQ(s.gravity[0], 200);
+    EXPECT_EQ(s.coreRadius, 1);
     EXPECT_EQ((std::array<int, 3>{s.outOfPlay[0], s.outOfPlay[1], s.outOfPlay[2]}), (std::array<int, 3>{0, 1, 1}));
     for (int i = 3; i <= 200; ++i) ASSERT_EQ(s.outOfPlay[i], 0) << i;
     EXPECT_EQ(s.nextStar, 0) << "nothing left to emit";
