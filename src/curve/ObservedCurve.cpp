@@ -76,13 +76,25 @@ Result<std::vector<ObservedRow>> parseObservedCurve(std::string_view text, std::
     return rows;
 }
 
+double visibleSpeedSquared(const ObservedRow& row)
+{
+    // Scaled by the larger speed, so that the sum keeps its sign where the
+    // squares would overflow; then at most the largest double in size.
+    const double g0 = curve::finite(row.gasKms), d0 = curve::finite(row.diskKms);
+    const double m = std::max(std::fabs(g0), std::fabs(d0));
+    if (!(m > 0)) return 0;
+    const double g = g0 / m, d = d0 / m;
+    const double q = g * std::fabs(g) + 0.5 * d * std::fabs(d);
+    return curve::finite(curve::finite(q * m) * m);
+}
+
 double visibleSpeed(const ObservedRow& row)
 {
     // Scaled by the larger speed, so that squaring cannot overflow.
     const double m = std::max(std::fabs(row.gasKms), std::fabs(row.diskKms));
     if (!(m > 0) || !std::isfinite(m)) return 0;
     const double g = row.gasKms / m, d = row.diskKms / m;
-    const double q = g * std::fabs(g) + 0.5 * d * d;
+    const double q = g * std::fabs(g) + 0.5 * d * std::fabs(d);
     return q > 0 ? curve::finite(m * std::sqrt(q)) : 0.0;
 }
 

@@ -30,8 +30,11 @@ struct ObservedRow {
 // negative. Every error names the file (`fileName`) and the line.
 Result<std::vector<ObservedRow>> parseObservedCurve(std::string_view text, std::string_view fileName);
 
-// What the visible matter alone gives: sqrt(gas |gas| + 0.5 disk^2) km/s, the
-// disk at the usual mass-to-light ratio of 0.5; 0 where the sum is negative.
+// What the visible matter alone gives, V_bar: its square is
+// gas |gas| + 0.5 disk |disk| (km/s)^2, the disk at the usual mass-to-light
+// ratio of 0.5, each part signed as its pull (outwards where negative). The
+// square, signed, and finite; and the speed, 0 where the square is negative.
+double visibleSpeedSquared(const ObservedRow& row);
 double visibleSpeed(const ObservedRow& row);
 
 // The built-in NGC 3198 file, as shipped, and its rows.
@@ -50,8 +53,10 @@ struct ObservedScale {
     double twipsPerKpc = 0;
     double speedPerKms = 0;  // (twips per tick) per (km/s)
     bool matched = false;    // false: nothing to match, the defaults below
-    int simulatedPoints = 0;  // in the simulated outer part
-    int observedRows = 0;     // in the observed flat part
+    int simulatedPoints = 0;  // in the simulated outer part (fixedNgcScale: stars beyond the zone)
+    int observedRows = 0;     // in the observed flat part (fixedNgcScale: all rows)
+    double edgeRadius = 0;    // fixedNgcScale: the stars' outer edge, twips
+    double edgeSpeed = 0;     // fixedNgcScale: Newton's circular speed there, twips per tick
 };
 
 // Without a simulated curve to match: NGC 3198's 44 kpc span about the field's
@@ -60,6 +65,8 @@ struct ObservedScale {
 inline constexpr double kDefaultTwipsPerKpc = 200;
 inline constexpr double kDefaultSpeedPerKms = 0.2;
 
+// The old way, kept until the panel moves to fixedNgcScale (NgcScale.h): it
+// refits every frame and so makes the curves agree by construction.
 // The scales that lay the observed flat part onto the outer part of the
 // simulated curve. The observed flat part is the rows in the outer half of the
 // observed radius range; the simulated outer part is the outer third, by

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -39,6 +40,14 @@ TEST(ObservedCurve, VisibleSpeedIsZeroWhereTheSumIsNegative)
     EXPECT_NEAR(visibleSpeed({1, 50, 1, 0, 2}), std::sqrt(2.0), 1e-15);
     // Squares that would overflow are scaled first.
     EXPECT_NEAR(visibleSpeed({1, 50, 1, -1e200, 2e200}), 1e200, 1e186);
+    // A disk pulling outwards counts against, like the gas: V_bar^2 = gas |gas| + 0.5 disk |disk|.
+    EXPECT_NEAR(visibleSpeed({1, 50, 1, 3, -2}), std::sqrt(7.0), 1e-15);
+    EXPECT_EQ(visibleSpeed({1, 50, 1, 1, -2}), 0);
+    EXPECT_EQ(visibleSpeedSquared({1, 50, 1, 1, -2}), -1);
+    EXPECT_EQ(visibleSpeedSquared({1, 50, 1, -3, 4}), -1);
+    EXPECT_EQ(visibleSpeedSquared({1, 50, 1, 1e200, -1e200}), DBL_MAX);  // 0.5e400, too large, but positive
+    EXPECT_EQ(visibleSpeedSquared({1, 50, 1, 1e200, -2e200}), -DBL_MAX);
+    EXPECT_EQ(visibleSpeedSquared({1, 50, 1, 0, 0}), 0);
 }
 
 TEST(ObservedCurve, LenientAboutLayoutStrictAboutNumbers)

@@ -389,9 +389,13 @@ TEST(CurveCsv, HeaderCommentsAndRowsReadBack)
     EXPECT_TRUE(hasComment("# gravity of bodies 0..2 attracting: 100"));
     EXPECT_TRUE(hasComment("# total attracting gravity: 100"));
     EXPECT_TRUE(hasComment("# exponent: 2"));
+    EXPECT_TRUE(hasComment("# pull factor: 1"));
     EXPECT_TRUE(hasComment("# positive speed: counter-clockwise on screen"));
-    EXPECT_TRUE(hasComment("# slope of ln speed against ln radius: " + shortestText(*curve.slope().slope) +
-                           " over 20 stars"));
+    EXPECT_TRUE(hasComment("# sense of rotation: that of the stars' total angular momentum about the centre"));
+    EXPECT_TRUE(hasComment("# attractors' zone: 1500 twips from the centre (5 x the pair's distance); the binned "
+                           "slope leaves out the stars inside it"));
+    EXPECT_TRUE(hasComment("# per-star slope of ln speed against ln radius, unweighted, this moment: " +
+                           shortestText(*curve.slope().slope) + " over 20 stars"));
     ASSERT_EQ(lines.size() - h - 1, curve.stars().size());
     for (std::size_t k = 0; k < curve.stars().size(); ++k) {
         const StarPoint& s = curve.stars()[k];
@@ -415,10 +419,12 @@ TEST(CurveCsv, HeaderCommentsAndRowsReadBack)
     auto few = quietWorld(5);
     place(*few, 0, kCx, kCy, 0, 0, kSol);
     orbit(*few, 3, 1000, 0, 30);
-    curve.update(*few, NAN, 2);
+    curve.update(*few, NAN, 2, 0.25);
     const std::string t = curveCsv(curve, *few);
     EXPECT_NE(t.find("# exponent: none\n"), std::string::npos);
-    EXPECT_NE(t.find("# slope of ln speed against ln radius: none over 1 stars\n"), std::string::npos);
+    EXPECT_NE(t.find("# pull factor: 0.25\n"), std::string::npos);
+    EXPECT_NE(t.find("# attractors' zone: 0 twips"), std::string::npos);
+    EXPECT_NE(t.find("this moment: none over 1 stars\n"), std::string::npos);
 }
 
 TEST(CurveCsv, SlopeAsShown)
