@@ -2,7 +2,10 @@
 
 #include <QChart>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
+
+#include "panel/ChartStyle.h"
 
 namespace orb::chart {
 
@@ -75,6 +78,40 @@ void StarDots::makeDisc(double dpr)
     for (int y = -n; y <= n; ++y)
         for (int x = -n; x <= n; ++x)
             if (x * x + y * y <= r * r) disc_.append(QPoint(x, y));
+}
+
+ErrorBars::ErrorBars(QChart* chart, const QColor& colour) : PlotOverlay(chart), colour_(colour)
+{
+    // Over the stars and the lines.
+    setZValue(9);
+}
+
+void ErrorBars::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    const QRectF& a = area();
+    double sx = 0, sy = 0;
+    if (bars_.empty() || !(a.width() >= 1 && a.height() >= 1) || !scales(a.width(), a.height(), sx, sy)) return;
+    // Far ends stop a plot height beyond the area: drawn the same, clipped.
+    auto px = [&](double x) { return a.left() + std::clamp((x - x0_) * sx, -a.width(), 2 * a.width()); };
+    auto py = [&](double y) { return a.bottom() - std::clamp((y - y0_) * sy, -a.height(), 2 * a.height()); };
+    painter->save();
+    painter->setClipRect(a);
+    painter->setRenderHint(QPainter::Antialiasing);
+    QPen bar(colour_, 1.5);
+    bar.setCosmetic(true);
+    const double cap = 3, disc = 3.2;
+    for (const Bar& b : bars_) {
+        if (!(std::isfinite(b.x) && std::isfinite(b.y) && std::isfinite(b.lo) && std::isfinite(b.hi))) continue;
+        const double x = px(b.x), y = py(b.y), top = py(b.hi), bottom = py(b.lo);
+        painter->setPen(bar);
+        painter->drawLine(QPointF(x, top), QPointF(x, bottom));
+        painter->drawLine(QPointF(x - cap, top), QPointF(x + cap, top));
+        painter->drawLine(QPointF(x - cap, bottom), QPointF(x + cap, bottom));
+        painter->setPen(QPen(kChartBack, 1));
+        painter->setBrush(colour_);
+        painter->drawEllipse(QPointF(x, y), disc, disc);
+    }
+    painter->restore();
 }
 
 }  // namespace orb::chart

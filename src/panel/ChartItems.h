@@ -7,6 +7,7 @@
 // range it is given (set it to the axes' range, in the same units: a log axis
 // takes log10 values). Points outside the range are not drawn.
 
+#include <QColor>
 #include <QGraphicsItem>
 #include <QImage>
 #include <QList>
@@ -67,6 +68,26 @@ private:
     QImage image_;
     QList<QPoint> disc_;
     double discDpr_ = 0;
+};
+
+// Points with vertical error bars, few enough to draw one by one: each a
+// filled disc at (x, y) on a bar from lo to hi with short caps.
+class ErrorBars : public PlotOverlay {
+public:
+    struct Bar {
+        double x, y, lo, hi;
+    };
+
+    ErrorBars(QChart* chart, const QColor& colour);
+
+    // Fill, then update().
+    std::vector<Bar>& bars() { return bars_; }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override;
+
+private:
+    QColor colour_;
+    std::vector<Bar> bars_;
 };
 
 }  // namespace orb::chart

@@ -67,6 +67,49 @@ void AxisRange::reset()
     low_ = 0;
 }
 
+DecadeRange::DecadeRange(int lo, int hi) : firstLo_(lo), firstHi_(std::max(hi, lo + 1)), lo_(firstLo_), hi_(firstHi_) {}
+
+void DecadeRange::follow(double lo, double hi)
+{
+    if (!(lo > 0 && hi >= lo && std::isfinite(hi))) return;
+    // A little room, so that a point on a decade does not sit on the frame.
+    const double top = static_cast<double>(kMaxDecade);
+    const double l = std::clamp(std::log10(lo) - 0.02, -top, top - 1);
+    const double h = std::clamp(std::log10(hi) + 0.02, -top + 1, top);
+    int wantHi = static_cast<int>(std::ceil(h));
+    int wantLo = std::max(static_cast<int>(std::floor(l)), wantHi - kMaxSpan);
+    if (wantHi <= wantLo) wantHi = wantLo + 1;
+    if (!set_ || wantLo < lo_ || wantHi > hi_) {
+        lo_ = set_ ? std::min(lo_, wantLo) : wantLo;
+        hi_ = set_ ? std::max(hi_, wantHi) : wantHi;
+        lo_ = std::max(lo_, hi_ - kMaxSpan);
+        set_ = true;
+        inside_ = 0;
+    } else if (wantLo > lo_ || wantHi < hi_) {
+        if (++inside_ >= kShrinkAfter) {
+            lo_ = wantLo;
+            hi_ = wantHi;
+            inside_ = 0;
+        }
+    } else {
+        inside_ = 0;
+    }
+}
+
+void DecadeRange::reset()
+{
+    lo_ = firstLo_;
+    hi_ = firstHi_;
+    set_ = false;
+    inside_ = 0;
+}
+
+double DecadeRange::min() const { return std::pow(10.0, lo_); }
+
+double DecadeRange::max() const { return std::pow(10.0, hi_); }
+
+bool onLogAxes(const ChartPoint& p) { return p.x > 0 && p.y > 0 && std::isfinite(p.x) && std::isfinite(p.y); }
+
 double drawable(double v, double lo, double hi)
 {
     const double reach = (hi - lo) * kDrawReach;

@@ -41,6 +41,9 @@ inline const QColor kFlat{0x4c, 0xd0, 0xe0};
 inline const QColor kPredicted{0xff, 0xff, 0xff};
 inline const QColor kNgc{0xe8, 0x6c, 0xd8};
 inline const QColor kVisibleMatter{0xc8, 0xc8, 0xa0};
+inline const QColor kBinnedMean{0xff, 0xe0, 0x66};
+// The stars on the acceleration chart: one colour, none of a star's own.
+inline const QColor kAccelerationDot{0x8f, 0xb4, 0xff};
 
 // Axis ends: the smallest of 1, 1.5, 2, 3, 4, 5, 6, 8 x 10^k not below x, fine
 // enough that the data fill most of the chart; 0 for x <= 0.
@@ -67,6 +70,41 @@ private:
     bool set_ = false;
     int low_ = 0;
 };
+
+// The ends of a log axis in whole decades, following the data as AxisRange
+// does: out at once when the data pass an end, in only after the data have
+// stayed a decade or more inside an end for kShrinkAfter calls. Never below
+// 10^-kMaxDecade nor above 10^kMaxDecade, and never more than kMaxSpan decades
+// wide (the top decades kept): min() and max() are always positive, finite
+// and at least a decade apart.
+class DecadeRange {
+public:
+    static constexpr int kMaxDecade = 30;
+    static constexpr int kMaxSpan = 12;
+
+    // The range while there are no data: 10^lo..10^hi.
+    DecadeRange(int lo, int hi);
+
+    // lo..hi: the data's extent. Without data (lo or hi not positive and
+    // finite, or lo > hi) the range stays as it is.
+    void follow(double lo, double hi);
+    void reset();
+    double min() const;
+    double max() const;
+    // Exponents of min() and max().
+    int lowDecade() const { return lo_; }
+    int highDecade() const { return hi_; }
+
+private:
+    int firstLo_, firstHi_;
+    int lo_, hi_;
+    bool set_ = false;
+    int inside_ = 0;
+};
+
+// Whether the point may go to a chart with two log axes: both coordinates
+// positive and finite.
+bool onLogAxes(const ChartPoint& p);
 
 // A value as the chart may draw it: within kDrawReach axis lengths of lo..hi.
 double drawable(double v, double lo, double hi);

@@ -5,40 +5,62 @@
 #include <QChartView>
 #include <QLabel>
 #include <QLegend>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
 #include "panel/ChartItems.h"
+#include "panel/ChartKey.h"
 #include "panel/ChartStyle.h"
 
 namespace orb {
 
 using namespace chart;
 
+void CurveChart::updateKey()
+{
+    const Keyed now{predicted_->name(), inner_->count() > 0, !bars_->bars().empty(), ngcShown_};
+    if (keyed_ && *keyed_ == now) return;
+    keyed_ = now;
+    std::vector<ChartKey::Entry> entries;
+    if (now.binned) entries.push_back({ChartKey::Mark::Disc, kBinnedMean, "binned mean ± error"});
+    entries.push_back({ChartKey::Mark::Line, kPredicted, now.predicted});
+    if (now.inner) entries.push_back({ChartKey::Mark::Dashes, kPredicted, "predicted, inner zone"});
+    entries.push_back({ChartKey::Mark::Dashes, kKepler, kepler_->name()});
+    entries.push_back({ChartKey::Mark::Dashes, kFlat, flat_->name()});
+    if (now.ngc) {
+        entries.push_back({ChartKey::Mark::Band, kNgc, ngcBand_->name()});
+        entries.push_back({ChartKey::Mark::Dots, kVisibleMatter, ngcVisible_->name()});
+    }
+    key_->setEntries(entries);
+}
+
 CurveChart::CurveChart(QWidget* parent) : QWidget(parent)
 {
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
-    box->setSpacing(2);
+    box->setSpacing(0);
     scale_ = new QLabel(this);
     scale_->setObjectName("CurveScale");
+    scale_->setWordWrap(true);
+    scale_->setContentsMargins(0, 0, 0, 2);
     scale_->hide();
     box->addWidget(scale_);
 
     chart_ = newChart();
-    chart_->legend()->setAlignment(Qt::AlignBottom);
-    chart_->legend()->setFont(smaller(chart_->legend()->font()));
+    chart_->legend()->hide();
     x_ = newAxis(chart_, Qt::AlignBottom, "radius (twips)");
     y_ = newAxis(chart_, Qt::AlignLeft, "speed (twips per tick)");
     kepler_ = newLine(chart_, "Keplerian, e = 2", pen(kKepler, 1.5, Qt::DashLine), x_, y_);
     flat_ = newLine(chart_, "flat, e = 1", pen(kFlat, 1.5, Qt::DashLine), x_, y_);
     // Over the references: at e = 2 it is the Keplerian curve itself.
     predicted_ = newLine(chart_, "predicted, e = 2", pen(kPredicted, 2), x_, y_);
+    inner_ = newLine(chart_, "predicted, inner zone", pen(kPredicted, 1.2, Qt::DashLine), x_, y_);
     dots_ = new StarDots(chart_, 2.2, static_cast<std::size_t>(kSlots));
+    bars_ = new ErrorBars(chart_, kBinnedMean);
     makeNgcSeries();
     view_ = new QChartView(chart_, this);
     view_->setObjectName("CurveChart");
@@ -46,6 +68,10 @@ CurveChart::CurveChart(QWidget* parent) : QWidget(parent)
     view_->setMinimumSize(240, 180);
     blendIn(view_);
     box->addWidget(view_, 1);
+    key_ = new ChartKey(this);
+    key_->setObjectName("CurveKey");
+    box->addWidget(key_);
+    updateKey();
 
     points_.reserve(RotationCurve::kSamples);
 }
@@ -90,6 +116,7 @@ void CurveChart::setNgcShown(bool on)
     const std::initializer_list<QAbstractSeries*> ngc = {ngcBand_, ngcObserved_, ngcVisible_};
     if (!on) {
         for (QAbstractSeries* s : ngc) chart_->removeSeries(s);
+        updateKey();
         return;
     }
     for (QAbstractSeries* s : ngc) {
@@ -98,8 +125,7 @@ void CurveChart::setNgcShown(bool on)
         s->attachAxis(y_);
     }
     ngcStyle_();
-    // One legend entry for the band and its line.
-    for (QLegendMarker* m : chart_->legend()->markers(ngcObserved_)) m->setVisible(false);
+    updateKey();
 }
 
 void CurveChart::setAxes(double xMax, double yMin, double yMax)
@@ -110,6 +136,7 @@ void CurveChart::setAxes(double xMax, double yMin, double yMax)
     setRange(x_, 0, x1_);
     setRange(y_, y0_, y1_);
     dots_->setRange(0, x1_, y0_, y1_);
+    bars_->setRange(0, x1_, y0_, y1_);
 }
 
 void CurveChart::setStars(std::span<const StarPoint> stars, const World& colours)
@@ -124,31 +151,55 @@ void CurveChart::setStars(std::span<const StarPoint> stars, const World& colours
     dots_->update();
 }
 
-void CurveChart::setLine(QLineSeries* series, std::span<const CurveSample> samples, double CurveSample::*v)
+void CurveChart::setLine(QLineSeries* series, std::span<const CurveSample> samples, double CurveSample::*v,
+                         double factor)
 {
-    double factor = 1;
-    if (!samples.empty()) {
-        const CurveSample& mid = samples[samples.size() / 2];
-        const double f = mid.circular / (mid.*v);
-        if (mid.circular > 0 && mid.*v > 0 && std::isfinite(f)) factor = f;
-    }
     points_.clear();
     for (const CurveSample& c : samples)
         points_.append(QPointF(drawable(c.radius, 0, x1_), drawable(c.*v * factor, y0_, y1_)));
     series->replace(points_);
 }
 
-void CurveChart::setPredicted(std::span<const CurveSample> samples, std::optional<double> exponent)
+void CurveChart::setPredicted(std::span<const CurveSample> samples, std::optional<double> exponent, double zoneRadius)
 {
     const QString name = exponent ? QStringLiteral("predicted, e = %1").arg(QString::number(*exponent, 'g', 4))
                                   : QStringLiteral("predicted (no exponent)");
     if (predicted_->name() != name) predicted_->setName(name);
+    if (std::isnan(zoneRadius)) zoneRadius = 0;
+    // The samples run outwards: those inside the zone come first. The dashed
+    // inner part reaches the first sample beyond, so that the two meet.
+    std::size_t first = 0;
+    while (first < samples.size() && !(samples[first].radius >= zoneRadius)) ++first;
+    const auto inside = samples.first(std::min(samples.size(), first + 1));
+    const auto beyond = samples.subspan(first);
     // The references hold the speeds the same gravity would give under their
     // own laws, which lie far off the chart (e = 1 turns a hundred times
     // faster than e = 2 here).
-    setLine(predicted_, samples, &CurveSample::circular);
-    setLine(kepler_, samples, &CurveSample::kepler);
-    setLine(flat_, samples, &CurveSample::flat);
+    auto factor = [&](double CurveSample::*v) {
+        const auto from = beyond.empty() ? samples : beyond;
+        if (from.empty()) return 1.0;
+        const CurveSample& mid = from[from.size() / 2];
+        const double f = mid.circular / (mid.*v);
+        return mid.circular > 0 && mid.*v > 0 && std::isfinite(f) ? f : 1.0;
+    };
+    setLine(predicted_, beyond, &CurveSample::circular, 1);
+    setLine(inner_, first > 0 ? inside : std::span<const CurveSample>{}, &CurveSample::circular, 1);
+    setLine(kepler_, beyond, &CurveSample::kepler, factor(&CurveSample::kepler));
+    setLine(flat_, beyond, &CurveSample::flat, factor(&CurveSample::flat));
+    updateKey();
+}
+
+void CurveChart::setBinned(std::span<const BinnedSpeed> points)
+{
+    auto& bars = bars_->bars();
+    bars.clear();
+    for (const BinnedSpeed& p : points) {
+        const double e = std::fabs(p.error);
+        if (!(std::isfinite(p.radius) && std::isfinite(p.speed) && std::isfinite(e))) continue;
+        bars.push_back({p.radius, p.speed, p.speed - e, p.speed + e});
+    }
+    bars_->update();
+    updateKey();
 }
 
 void CurveChart::setNgc(std::span<const ObservedRow> rows, const ObservedScale& k, const QString& problem)

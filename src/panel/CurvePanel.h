@@ -1,15 +1,18 @@
 #pragma once
-// The "Rotation curve" panel: the simulated stars' speeds against their
-// distance from the galaxy's centre, each star a dot of its own colour, with
-// the curve the pull law predicts and the Keplerian and flat references; below
-// it, the slope over the run and a heat strip of the mean speed by radius over
-// the run; on request NGC 3198's observed curve laid over the simulated one.
+// The "Rotation curve" panel: a caption with the fitted slope and the controls
+// over three tabs. "Curve": the simulated stars' speeds against their distance
+// from the galaxy's centre, each star a dot of its own colour, with the curve
+// the pull law predicts and the Keplerian and flat references, and on request
+// NGC 3198's observed curve laid over the simulated one. "Acceleration": the
+// acceleration each star shows against the one its attracting mass gives, and
+// the dynamical mass against radius. "History": the slope over the run and a
+// heat strip of the mean speed by radius over the run.
 //
 // The panel knows nothing of the window: whoever owns the body table calls
 // refresh() at the screen's rate and newRun() when a run starts. The model is
 // kept up to date even while the panel is hidden (so the caption, the saved
-// curve and the history stay right); the charts are redrawn only while it is
-// visible.
+// curve and the history stay right); a chart is redrawn only while its tab is
+// the one shown and the panel is visible, at most once a refresh.
 
 #include <QString>
 #include <QWidget>
@@ -21,13 +24,18 @@
 #include "world/World.h"
 
 class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTabWidget;
 
 namespace orb {
 
 // Where the NGC 3198 data come from, for the About box and the panel's tooltip.
 QString ngc3198Citation();
 
-class CurveCharts;
+class AccelerationChart;
+class CurveChart;
+class HistoryCharts;
 
 class CurvePanel : public QWidget {
     Q_OBJECT
@@ -54,6 +62,11 @@ public:
     bool showNgc3198() const;
     void setShowNgc3198(bool on);
 
+    // Whether only the stars on nearly circular orbits should count; the
+    // "Near-circular only" box. Emits nearCircularChanged when it changes.
+    bool nearCircularOnly() const;
+    void setNearCircularOnly(bool on);
+
     // "Rotation curve — slope -0.48 over 212 of 230 stars (Keplerian -0.5, flat 0)".
     QString caption() const;
     // The slope as the caption shows it, or "none".
@@ -63,24 +76,48 @@ public:
     // all or nothing.
     Status saveCurve(const QString& path) const;
     // A PNG of kExportWidth x kExportHeight pixels of the caption and the
-    // charts as they stand, drawn offscreen: the panel need not be shown.
+    // charts of all three tabs one above the other, as they stand, drawn
+    // offscreen: the panel need not be shown.
     Status exportPlot(const QString& path) const;
 
     const RotationCurve& curve() const;
     const CurveHistory& history() const;
 
+    // Wide enough for the charts to read well in a dock.
+    QSize sizeHint() const override;
+
+signals:
+    void nearCircularChanged(bool on);
+    // The "Rescale" button: choose NGC 3198's scale again from the stars as
+    // they are now.
+    void rescaleRequested();
+
 protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    friend class CurveCharts;
     struct State;
+    // What each chart last drew: the state's frame or history version.
+    struct Drawn {
+        unsigned long long curve = 0, acceleration = 0, history = 0;
+    };
     void restart();
+    // Brings the caption and the chart of the tab shown up to date, while the
+    // panel is visible.
     void redraw();
+    void drawCurve(CurveChart& c) const;
+    void drawAcceleration(AccelerationChart& c) const;
+    void drawHistory(HistoryCharts& c) const;
 
     std::unique_ptr<State> s_;
-    CurveCharts* charts_;
-    QCheckBox* ngc_;
+    Drawn drawn_;
+    QLabel* caption_;
+    QCheckBox *ngc_, *circular_;
+    QPushButton* rescale_;
+    QTabWidget* tabs_;
+    CurveChart* curveChart_;
+    AccelerationChart* accelerationChart_;
+    HistoryCharts* historyCharts_;
 };
 
 }  // namespace orb

@@ -2,15 +2,23 @@
 // NGC 3198, and the curve and picture it writes.
 #include <gtest/gtest.h>
 
+#include <QAbstractAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QValueAxis>
+#include <cfloat>
 #include <cmath>
+#include <limits>
 
 #include "WindowFixture.h"
 #include "panel/CurvePanel.h"
@@ -19,6 +27,9 @@
 #include <vector>
 
 #include "curve/CurveCsv.h"
+#include "panel/AccelerationChart.h"
+#include "panel/ChartStyle.h"
+#include "panel/CurveChart.h"
 #include "panel/CurvePanel.h"
 
 namespace orb::test {
@@ -82,6 +93,71 @@ int starsSeen(const QImage& picture, const World& w)
     return seen;
 }
 
+// Whether the picture holds a pixel of exactly this colour.
+bool holdsColour(const QImage& picture, QRgb want)
+{
+    const QImage img = picture.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            if ((row[x] & 0xffffff) == (want & 0xffffff)) return true;
+    }
+    return false;
+}
+
+// Qt's warnings while it lives. Qt Charts warns of every point a log axis
+// cannot take: "Logarithms of zero and negative values are undefined."
+class Warnings {
+public:
+    Warnings()
+    {
+        caught().clear();
+        previous_ = qInstallMessageHandler(&Warnings::take);
+    }
+    ~Warnings() { qInstallMessageHandler(previous_); }
+    // Those that mention `word`, one a line.
+    std::string about(const QString& word) const { return caught().filter(word).join('\n').toStdString(); }
+
+private:
+    static QStringList& caught()
+    {
+        static QStringList list;
+        return list;
+    }
+    static void take(QtMsgType type, const QMessageLogContext&, const QString& text)
+    {
+        if (type != QtDebugMsg && type != QtInfoMsg) caught() << text;
+    }
+    QtMessageHandler previous_;
+};
+
+int pointCount(QChartView* view, const QString& series)
+{
+    for (QAbstractSeries* s : view->chart()->series())
+        if (s->name() == series) return static_cast<int>(static_cast<QXYSeries*>(s)->count());
+    return -1;
+}
+
+// Every point of every series on a chart with log axes positive and finite,
+// and the axes' ends too.
+::testing::AssertionResult fitForLogAxes(QChart* chart)
+{
+    auto fine = [](double v) { return v > 0 && std::isfinite(v); };
+    for (QAbstractAxis* a : chart->axes()) {
+        auto* log = qobject_cast<QLogValueAxis*>(a);
+        if (!log) return ::testing::AssertionFailure() << "an axis that is not logarithmic";
+        if (!fine(log->min()) || !fine(log->max()) || !(log->min() < log->max()))
+            return ::testing::AssertionFailure() << "axis " << log->min() << ".." << log->max();
+        if (log->max() > 1e30 || log->min() < 1e-30 || log->max() / log->min() > 1.0001e12)
+            return ::testing::AssertionFailure() << "axis beyond its bounds " << log->min() << ".." << log->max();
+    }
+    for (QAbstractSeries* s : chart->series())
+        for (const QPointF& p : static_cast<QXYSeries*>(s)->points())
+            if (!fine(p.x()) || !fine(p.y()))
+                return ::testing::AssertionFailure() << s->name().toStdString() << " holds " << p.x() << ", " << p.y();
+    return ::testing::AssertionSuccess();
+}
+
 class CurvePanelTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
@@ -101,6 +177,15 @@ protected:
         QStringList names;
         for (QAbstractSeries* s : mainView()->chart()->series()) names << s->name();
         return names;
+    }
+
+    QTabWidget* tabs() const { return panel.findChild<QTabWidget*>("CurveTabs"); }
+    template <class T>
+    T* child(const char* name) const
+    {
+        T* c = panel.findChild<T*>(name);
+        EXPECT_NE(c, nullptr) << name;
+        return c;
     }
 
     QTemporaryDir dir;
@@ -216,6 +301,7 @@ TEST_F(CurvePanelTest, ExportedPictureHasTheExportSizeAndTheStarsEvenWhenThePane
     ASSERT_TRUE(picture.load(path, "PNG"));
     EXPECT_EQ(picture.size(), QSize(CurvePanel::kExportWidth, CurvePanel::kExportHeight));
     EXPECT_EQ(starsSeen(picture, *w), 8);
+    EXPECT_TRUE(holdsColour(picture, chart::kAccelerationDot.rgb())) << "the acceleration chart is in the picture too";
 
     const Status refused = panel.exportPlot(dir.filePath("missing/curve.png"));
     ASSERT_FALSE(refused);
@@ -278,12 +364,174 @@ TEST_F(CurvePanelTest, StarsAtTheEdgeOfTheNumbersAreDrawnWithoutHarm)
     w->momY[4] = -1e300;
     w->posY[5] = -1e308;
     w->colRed[6] = 1e30f;
+    w->posX[7] = kCentreX;  // at the centre: no radius to divide by
+    w->posY[7] = kCentreY;
+    w->momX[8] = 1e200;     // a speed whose square overflows
     panel.setShowNgc3198(true);
-    panel.refresh(*w, 2, 2, 0);
-    panel.refresh(*w, 0.4, 999, 10);
-    EXPECT_FALSE(mainView()->grab().toImage().isNull());
+    Warnings warnings;
+    for (int tab = 0; tab < 3; ++tab) {
+        SCOPED_TRACE(tab);
+        tabs()->setCurrentIndex(tab);
+        panel.refresh(*w, 2, 2, 20 * tab);
+        panel.refresh(*w, 0.4, 999, 20 * tab + 10);
+        EXPECT_FALSE(panel.grab().toImage().isNull());
+    }
+    EXPECT_TRUE(fitForLogAxes(panel.findChild<QChartView*>("CurveAccelerationChart")->chart()));
     const Status exported = panel.exportPlot(dir.filePath("edge.png"));
     EXPECT_TRUE(exported) << exported.error();
+    EXPECT_EQ(warnings.about("ogarithm"), "");
+}
+
+TEST_F(CurvePanelTest, ThreeTabsUnderTheCaptionAndControlsAndOnlyTheShownOneIsRedrawn)
+{
+    show();
+    QTabWidget* t = tabs();
+    ASSERT_NE(t, nullptr);
+    ASSERT_EQ(t->count(), 3);
+    EXPECT_EQ(t->tabText(0), "Curve");
+    EXPECT_EQ(t->tabText(1), "Acceleration");
+    EXPECT_EQ(t->tabText(2), "History");
+    for (const char* name : {"CurveCaption", "CurveNgc", "CHcirc", "CDrescale"})
+        EXPECT_FALSE(t->isAncestorOf(child<QWidget>(name))) << name << " stays in sight whatever the tab";
+
+    auto* massView = child<QChartView>("CurveMassChart");
+    auto* slopeView = child<QChartView>("CurveHistoryChart");
+    const auto eight = galaxy(eightRadii());
+    const auto twelve = galaxy({900, 1200, 1500, 1800, 2100, 2400, 2700, 3000, 3300, 3600, 3900, 4200});
+    panel.refresh(*eight, 2, 2, 0);
+    EXPECT_EQ(pointCount(massView, "M(<r)"), 0) << "the acceleration tab is not shown";
+    EXPECT_EQ(pointCount(slopeView, "slope"), 0) << "the history tab is not shown";
+
+    // A tab is drawn as it comes into view, from the latest refresh.
+    t->setCurrentIndex(1);
+    EXPECT_EQ(pointCount(massView, "M(<r)"), 8);
+    panel.refresh(*twelve, 1.5, 2, 1);
+    EXPECT_EQ(pointCount(massView, "M(<r)"), 12);
+    EXPECT_TRUE(seriesNames().contains("predicted, e = 2")) << "the curve tab is not shown";
+    EXPECT_EQ(pointCount(slopeView, "slope"), 0);
+
+    t->setCurrentIndex(2);
+    EXPECT_EQ(pointCount(slopeView, "slope"), 1) << "one record so far";
+    t->setCurrentIndex(0);
+    EXPECT_TRUE(seriesNames().contains("predicted, e = 1.5"));
+
+    // Nothing is drawn while the panel is hidden; all is caught up once shown.
+    panel.hide();
+    panel.refresh(*eight, 1.25, 2, 2);
+    EXPECT_TRUE(seriesNames().contains("predicted, e = 1.5"));
+    panel.show();
+    EXPECT_TRUE(seriesNames().contains("predicted, e = 1.25"));
+    EXPECT_EQ(pointCount(massView, "M(<r)"), 12) << "the hidden acceleration tab waits for its turn";
+}
+
+TEST_F(CurvePanelTest, NearCircularAndRescaleAreSignalsOfThePanel)
+{
+    QSignalSpy circular(&panel, &CurvePanel::nearCircularChanged);
+    QSignalSpy rescale(&panel, &CurvePanel::rescaleRequested);
+    auto* box = child<QCheckBox>("CHcirc");
+    auto* button = child<QPushButton>("CDrescale");
+    ASSERT_TRUE(box && button);
+    EXPECT_EQ(box->text(), "Near-circular only");
+    EXPECT_EQ(button->text(), "Rescale");
+    EXPECT_EQ(button->toolTip(), "Choose the NGC 3198 scale again from the stars as they are now");
+
+    EXPECT_FALSE(panel.nearCircularOnly());
+    box->click();
+    EXPECT_TRUE(panel.nearCircularOnly());
+    panel.setNearCircularOnly(true);  // no change, no signal
+    panel.setNearCircularOnly(false);
+    EXPECT_FALSE(box->isChecked());
+    ASSERT_EQ(circular.count(), 2);
+    EXPECT_EQ(circular[0][0].toBool(), true);
+    EXPECT_EQ(circular[1][0].toBool(), false);
+
+    button->click();
+    EXPECT_EQ(rescale.count(), 1);
+}
+
+TEST(AccelerationChart, LogAxesGetOnlyPositiveFiniteValuesWhateverTheTable)
+{
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN(), inf = HUGE_VAL;
+    struct Row {
+        chart::ChartPoint p;
+        bool drawn;
+    };
+    const Row rows[] = {
+        {{0, 1}, false},          {{1, 0}, false},         {{-1, 2}, false},     {{2, -1}, false},
+        {{-0.0, 1}, false},       {{nan, 1}, false},       {{1, nan}, false},    {{inf, 1}, false},
+        {{1, -inf}, false},       {{1e300, 1e300}, true},  {{1e-300, 1e-300}, true}, {{DBL_MAX, DBL_MIN}, true},
+        {{4.9e-324, 1}, true},    {{0.5, 0.7}, true},      {{2, 3}, true},       {{10, 20}, true},
+    };
+    std::vector<chart::ChartPoint> table;
+    int drawn = 0;
+    for (const Row& r : rows) {
+        table.push_back(r.p);
+        drawn += r.drawn ? 1 : 0;
+    }
+    struct Case {
+        const char* name;
+        std::vector<chart::ChartPoint> stars;
+        int drawn;
+    };
+    const Case cases[] = {
+        {"every kind of value", table, drawn},
+        {"nothing a log axis takes", {{0, 0}, {-1, -1}, {nan, nan}, {inf, inf}}, 0},
+        {"no points", {}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AccelerationChart chart(Qt::Vertical);
+        chart.resize(420, 600);
+        chart.show();
+        Warnings warnings;
+        for (int frame = 0; frame < 3; ++frame) {
+            chart.setAccelerationData(c.stars, c.stars, c.stars);
+            chart.setMassData(c.stars, c.stars);
+            EXPECT_FALSE(chart.grab().toImage().isNull());
+        }
+        EXPECT_EQ(chart.starsDrawn(), c.drawn);
+        EXPECT_TRUE(fitForLogAxes(chart.accelerationChart()));
+        for (QAbstractSeries* s : chart.massChart()->series())
+            for (const QPointF& p : static_cast<QXYSeries*>(s)->points())
+                EXPECT_TRUE(std::isfinite(p.x()) && std::isfinite(p.y())) << s->name().toStdString();
+        EXPECT_EQ(warnings.about("ogarithm"), "");
+    }
+}
+
+TEST(CurveChart, PredictedCurvesStopAtTheZoneAndBinnedPointsNeedFiniteNumbers)
+{
+    CurveChart c;
+    c.setAxes(1000, 0, 50);
+    std::vector<CurveSample> samples;
+    for (int k = 1; k <= 10; ++k) {
+        const double r = 100.0 * k;
+        samples.push_back({r, 300, 30, 30, 20, r >= 450});
+    }
+    auto xs = [&](const QString& name) {
+        std::vector<double> out;
+        for (QAbstractSeries* s : c.chart()->series())
+            if (s->name() == name)
+                for (const QPointF& p : static_cast<QXYSeries*>(s)->points()) out.push_back(p.x());
+        return out;
+    };
+    c.setPredicted(samples, 2, 450);
+    EXPECT_EQ(xs("predicted, e = 2"), (std::vector<double>{500, 600, 700, 800, 900, 1000}));
+    EXPECT_EQ(xs("predicted, inner zone"), (std::vector<double>{100, 200, 300, 400, 500})) << "dashed up to the first beyond";
+    EXPECT_EQ(xs("Keplerian, e = 2").size(), 6u);
+    EXPECT_EQ(xs("flat, e = 1").front(), 500);
+    c.setPredicted(samples, 2, 0);
+    EXPECT_EQ(xs("predicted, e = 2").size(), 10u);
+    EXPECT_TRUE(xs("predicted, inner zone").empty());
+
+    auto* key = c.findChild<QLabel*>("CurveKey");
+    ASSERT_NE(key, nullptr);
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    const BinnedSpeed unusable[] = {{nan, 10, 1}, {500, HUGE_VAL, 1}, {500, 10, nan}};
+    c.setBinned(unusable);
+    EXPECT_FALSE(key->text().contains("binned"));
+    const BinnedSpeed one[] = {{500, 10, -2}};
+    c.setBinned(one);
+    EXPECT_TRUE(key->text().contains("binned"));
 }
 
 }  // namespace
