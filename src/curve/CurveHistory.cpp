@@ -88,14 +88,14 @@ void CurveHistory::growRange(double farthest)
     }
 }
 
-void CurveHistory::add(HistorySample& into, std::int64_t tick, const RotationCurve& curve) const
+void CurveHistory::add(HistorySample& into, std::int64_t tick, const RotationCurve& curve,
+                       std::optional<double> slope) const
 {
     if (into.records == 0) into.firstTick = tick;
     into.lastTick = tick;
     ++into.records;
-    const SlopeFit& fit = curve.slope();
-    if (fit.slope) {
-        const double s = *fit.slope;
+    if (slope) {
+        const double s = curve::finite(*slope);
         into.slopeMin = into.slopeRecords > 0 ? std::min(into.slopeMin, s) : s;
         into.slopeMax = into.slopeRecords > 0 ? std::max(into.slopeMax, s) : s;
         into.slopeSum = addFinite(into.slopeSum, s);
@@ -113,10 +113,12 @@ void CurveHistory::add(HistorySample& into, std::int64_t tick, const RotationCur
     }
 }
 
-void CurveHistory::record(std::int64_t tick, const RotationCurve& curve)
+void CurveHistory::record(std::int64_t tick, const RotationCurve& curve) { record(tick, curve, curve.slope().slope); }
+
+void CurveHistory::record(std::int64_t tick, const RotationCurve& curve, std::optional<double> slope)
 {
     if (!curve.samples().empty()) growRange(curve.samples().back().radius);
-    add(samples_[static_cast<std::size_t>(stored_)], tick, curve);
+    add(samples_[static_cast<std::size_t>(stored_)], tick, curve, slope);
     if (samples_[static_cast<std::size_t>(stored_)].records < stride_) return;
     ++stored_;
     if (stored_ == kCapacity) {

@@ -66,7 +66,10 @@ public:
     // Forgets everything: a new run starts.
     void clear();
     // Adds the curve as it stands at `tick`. The caller decides how often.
+    // The slope recorded is the curve's per-star one, or the one given (the
+    // binned slope, BinnedCurve::fit().slope; none: no slope this time).
     void record(std::int64_t tick, const RotationCurve& curve);
+    void record(std::int64_t tick, const RotationCurve& curve, std::optional<double> slope);
 
     int size() const { return stored_ + (pendingOpen() ? 1 : 0); }
     bool empty() const { return size() == 0; }
@@ -84,7 +87,7 @@ public:
 private:
     bool pendingOpen() const { return samples_[static_cast<std::size_t>(stored_)].records > 0; }
     void growRange(double farthest);
-    void add(HistorySample& into, std::int64_t tick, const RotationCurve& curve) const;
+    void add(HistorySample& into, std::int64_t tick, const RotationCurve& curve, std::optional<double> slope) const;
 
     std::vector<HistorySample> samples_;  // kCapacity; [stored_] is the one filling
     int stored_ = 0;

@@ -68,6 +68,33 @@ TEST(CurveHistory, StaysWithinItsBoundOverAVeryLongRunAndSpansAllOfIt)
     EXPECT_EQ(h.binRange(), 0);
 }
 
+TEST(CurveHistory, RecordsTheSlopeItIsGiven)
+{
+    // The binned slope in place of the per-star one; none leaves the record
+    // without a slope.
+    const RotationCurve a = curveOf({{100, 40}, {200, 20}, {400, 10}});  // per-star slope -1
+    CurveHistory h;
+    h.record(1, a, -0.5);
+    h.record(2, a, std::nullopt);
+    h.record(3, a, -0.25);
+    h.record(4, a, NAN);  // a slope that is no number counts as 0
+    ASSERT_EQ(h.size(), 4);
+    EXPECT_EQ(*h[0].slope(), -0.5);
+    EXPECT_FALSE(h[1].slope());
+    std::int64_t binned = 0;
+    for (int b = 0; b < CurveHistory::kBins; ++b) binned += h[1].count[b];
+    EXPECT_EQ(binned, 3) << "the stars are binned all the same";
+    EXPECT_EQ(*h[2].slope(), -0.25);
+    EXPECT_EQ(*h[3].slope(), 0);
+    HistorySample m = h[0];
+    for (int k = 1; k < 4; ++k) mergeSamples(m, h[k]);
+    EXPECT_EQ(m.slopeRecords, 3);
+    EXPECT_EQ(m.slopeMin, -0.5);
+    EXPECT_EQ(m.slopeMax, 0);
+    h.record(5, a);
+    EXPECT_NEAR(*h[4].slope(), -1, 1e-9);
+}
+
 TEST(CurveHistory, BinsGrowWithTheGalaxyAndKeepTheirSums)
 {
     CurveHistory h;
