@@ -20,24 +20,6 @@ namespace orb {
 
 using namespace chart;
 
-void CurveChart::updateKey()
-{
-    const Keyed now{predicted_->name(), inner_->count() > 0, !bars_->bars().empty(), ngcShown_};
-    if (keyed_ && *keyed_ == now) return;
-    keyed_ = now;
-    std::vector<ChartKey::Entry> entries;
-    if (now.binned) entries.push_back({ChartKey::Mark::Disc, kBinnedMean, "binned mean ± error"});
-    entries.push_back({ChartKey::Mark::Line, kPredicted, now.predicted});
-    if (now.inner) entries.push_back({ChartKey::Mark::Dashes, kPredicted, "predicted, inner zone"});
-    entries.push_back({ChartKey::Mark::Dashes, kKepler, kepler_->name()});
-    entries.push_back({ChartKey::Mark::Dashes, kFlat, flat_->name()});
-    if (now.ngc) {
-        entries.push_back({ChartKey::Mark::Band, kNgc, ngcBand_->name()});
-        entries.push_back({ChartKey::Mark::Dots, kVisibleMatter, ngcVisible_->name()});
-    }
-    key_->setEntries(entries);
-}
-
 CurveChart::CurveChart(QWidget* parent) : QWidget(parent)
 {
     auto* box = new QVBoxLayout(this);
@@ -126,6 +108,24 @@ void CurveChart::setNgcShown(bool on)
     }
     ngcStyle_();
     updateKey();
+}
+
+void CurveChart::updateKey()
+{
+    const Keyed now{predicted_->name(), inner_->count() > 0, !bars_->bars().empty(), ngcShown_};
+    if (keyed_ && *keyed_ == now) return;
+    keyed_ = now;
+    std::vector<ChartKey::Entry> entries;
+    if (now.binned) entries.push_back({ChartKey::Mark::Disc, kBinnedMean, "binned mean ± error"});
+    entries.push_back({ChartKey::Mark::Line, kPredicted, now.predicted});
+    if (now.inner) entries.push_back({ChartKey::Mark::Dashes, kPredicted, "predicted, inner zone"});
+    entries.push_back({ChartKey::Mark::Dashes, kKepler, kepler_->name()});
+    entries.push_back({ChartKey::Mark::Dashes, kFlat, flat_->name()});
+    if (now.ngc) {
+        entries.push_back({ChartKey::Mark::Band, kNgc, ngcBand_->name()});
+        entries.push_back({ChartKey::Mark::Dots, kVisibleMatter, ngcVisible_->name()});
+    }
+    key_->setEntries(entries);
 }
 
 void CurveChart::setAxes(double xMax, double yMin, double yMax)

@@ -67,12 +67,15 @@ struct CurveStatistics {
 // STAND-IN, until the curve model computes these itself: its radial
 // acceleration relation, mass profile and binned curve replace this one
 // function whole. From what RotationCurve gives today: its zone;
-// g_obs = v^2 / r and g_bar = 10000 M(r) / r^2 for each star;
-// M_dyn = v^2 r^(e - 1) / 10000 and M(<r) at each star, by radius; no binned
+// g_obs = v^2 / r and g_bar = 10000 M(r) / r^2 for each star; and by radius,
+// M_dyn = v^2 r^(e - 1) / 10000 and M(<r), each averaged over runs of
+// neighbouring stars so that a line has at most kMassPoints points; no binned
 // curve, no NGC 3198 points, no relation. Whatever overflows here is left to
 // the charts, which draw only finite points (and only positive ones on log
 // axes).
 // ---------------------------------------------------------------------------
+constexpr std::size_t kMassPoints = 96;
+
 void standInStatistics(const RotationCurve& curve, CurveStatistics& out)
 {
     const auto stars = curve.stars();
@@ -83,16 +86,26 @@ void standInStatistics(const RotationCurve& curve, CurveStatistics& out)
     out.accelerations.clear();
     for (const StarPoint& p : stars)
         out.accelerations.push_back({10000 * p.enclosed / (p.radius * p.radius), p.speed * p.speed / p.radius});
+
     out.order.resize(stars.size());
     for (std::size_t i = 0; i < stars.size(); ++i) out.order[i] = static_cast<std::uint16_t>(i);
     std::sort(out.order.begin(), out.order.end(), [&](auto a, auto b) { return stars[a].radius < stars[b].radius; });
     const auto e = curve.exponent();
+    const std::size_t group = std::max<std::size_t>(1, (stars.size() + kMassPoints - 1) / kMassPoints);
     out.dynamical.clear();
     out.attracting.clear();
-    for (std::uint16_t i : out.order) {
-        const StarPoint& p = stars[i];
-        if (e) out.dynamical.push_back({p.radius, p.speed * p.speed * std::pow(p.radius, *e - 1) / 10000});
-        out.attracting.push_back({p.radius, p.enclosed});
+    for (std::size_t i = 0; i < out.order.size(); i += group) {
+        const std::size_t end = std::min(out.order.size(), i + group);
+        double r = 0, dynamical = 0, attracting = 0;
+        for (std::size_t k = i; k < end; ++k) {
+            const StarPoint& p = stars[out.order[k]];
+            r += p.radius;
+            if (e) dynamical += p.speed * p.speed * std::pow(p.radius, *e - 1) / 10000;
+            attracting += p.enclosed;
+        }
+        const double n = static_cast<double>(end - i);
+        if (e) out.dynamical.push_back({r / n, dynamical / n});
+        out.attracting.push_back({r / n, attracting / n});
     }
 }
 

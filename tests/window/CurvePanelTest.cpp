@@ -76,23 +76,6 @@ QRgb colourOf(const World& w, int b)
     return qRgb(static_cast<int>(w.colRed[b]), static_cast<int>(w.colGreen[b]), static_cast<int>(w.colBlue[b]));
 }
 
-// How many stars of the world have at least one pixel of their own colour.
-int starsSeen(const QImage& picture, const World& w)
-{
-    const QImage img = picture.convertToFormat(QImage::Format_RGB32);
-    int seen = 0;
-    for (int b = 3; b <= w.bodyCount; ++b) {
-        const QRgb want = colourOf(w, b);
-        bool found = false;
-        for (int y = 0; y < img.height() && !found; ++y) {
-            const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
-            for (int x = 0; x < img.width() && !found; ++x) found = (row[x] & 0xffffff) == (want & 0xffffff);
-        }
-        seen += found ? 1 : 0;
-    }
-    return seen;
-}
-
 // Whether the picture holds a pixel of exactly this colour.
 bool holdsColour(const QImage& picture, QRgb want)
 {
@@ -103,6 +86,15 @@ bool holdsColour(const QImage& picture, QRgb want)
             if ((row[x] & 0xffffff) == (want & 0xffffff)) return true;
     }
     return false;
+}
+
+// How many stars of the world have at least one pixel of their own colour.
+int starsSeen(const QImage& picture, const World& w)
+{
+    const QImage img = picture.convertToFormat(QImage::Format_RGB32);
+    int seen = 0;
+    for (int b = 3; b <= w.bodyCount; ++b) seen += holdsColour(img, colourOf(w, b)) ? 1 : 0;
+    return seen;
 }
 
 // Qt's warnings while it lives. Qt Charts warns of every point a log axis
