@@ -35,10 +35,10 @@ void refresh(benchmark::State& state, Mode mode, long long ticksPerCall, Tab tab
     if (mode != Mode::Hidden) panel.show();
     long long tick = 0;
     // Warm up: a history of a few hundred records, the charts laid out.
-    for (int i = 0; i < 300; ++i) panel.refresh(*w, 2, 2, tick += 10);
+    for (int i = 0; i < 300; ++i) panel.refresh(*w, {2, 2}, tick += 10);
     QApplication::processEvents();
     for (auto _ : state) {
-        panel.refresh(*w, 2, 2, tick += ticksPerCall);
+        panel.refresh(*w, {2, 2}, tick += ticksPerCall);
         if (mode == Mode::Frame) panel.repaint();
     }
     state.counters["stars"] = static_cast<double>(panel.curve().stars().size());

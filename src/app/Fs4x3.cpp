@@ -460,7 +460,8 @@ void Fs4x3::exportPicture()
 
 void Fs4x3::refreshCurve()
 {
-    curve_->refresh(*world_, world_->gravityExponent, simulation_->planetoidFactor(), simulation_->ticks());
+    curve_->refresh(*world_, {world_->gravityExponent, simulation_->planetoidFactor(), simulation_->pullFactor()},
+                    simulation_->ticks());
 }
 
 void Fs4x3::saveCurve()

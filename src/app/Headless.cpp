@@ -78,13 +78,19 @@ QString usageText()
         "  --wait MS            let MS milliseconds pass: every running timer fires\n"
         "  --print NAME         print NAME=VALUE: a field's text, the caption of a label,\n"
         "                       button, check box or frame, a scroll bar's value, the\n"
-        "                       Speed, Status (the status line) or CurveSlope (the\n"
-        "                       slope of the rotation curve as shown, none when too\n"
-        "                       few stars)\n"
+        "                       Speed, Status (the status line), CurveSlope and\n"
+        "                       CurveExponent (the binned rotation curve's fitted\n"
+        "                       slope and the exponent 1 - 2 slope it implies, each\n"
+        "                       with its standard error: \"-0.49 ± 0.02\", or none),\n"
+        "                       NgcScale (NGC 3198's scale on the simulated curve) or\n"
+        "                       NgcExponent (the exponent its outer curve implies)\n"
         "  --dump FILE          write all 1000 body slots as a scene file\n"
         "  --png FILE           write the drawing (1024 x 768) as a PNG file\n"
         "  --curve FILE         write the rotation curve as CSV (a row per star)\n"
         "  --curve-png FILE     write the rotation-curve charts as a PNG file\n"
+        "  --curve-bins FILE    write the binned rotation curve as CSV (a row per bin)\n"
+        "  --rar FILE           write each star's acceleration against the Newtonian\n"
+        "                       pull of the mass inside its orbit as CSV\n"
         "\n"
         "Menu actions: %3.\n"
         "Those that open a file dialog are refused; use --load, --dump, --png, --curve\n"
@@ -285,9 +291,13 @@ Status Runner::print(const QString& name)
     QString value;
     if (name == "Status") {
         value = w_.statusText();
-    } else if (name == "CurveSlope") {
+    } else if (name == "CurveSlope" || name == "CurveExponent" || name == "NgcScale" || name == "NgcExponent") {
         w_.refreshCurve();
-        value = w_.curve().slopeShown();
+        const CurvePanel& c = w_.curve();
+        value = name == "CurveSlope"      ? c.slopeShown()
+                : name == "CurveExponent" ? c.exponentShown()
+                : name == "NgcScale"      ? c.ngcScaleShown()
+                                          : c.ngcExponentShown();
     } else {
         const auto found = find(name);
         if (!found) return fail(found.error());
@@ -352,9 +362,13 @@ Status Runner::run(const QString& action, const QString& arg)
         time_.advance(*ms, nullptr, stop);
         return {};
     }
-    if (action == "--curve" || action == "--curve-png") {
+    if (action == "--curve" || action == "--curve-png" || action == "--curve-bins" || action == "--rar") {
         w_.refreshCurve();
-        return action == "--curve" ? w_.curve().saveCurve(arg) : w_.curve().exportPlot(arg);
+        const CurvePanel& c = w_.curve();
+        if (action == "--curve") return c.saveCurve(arg);
+        if (action == "--curve-bins") return c.saveBins(arg);
+        if (action == "--rar") return c.saveAccelerations(arg);
+        return c.exportPlot(arg);
     }
     if (action == "--png") return savePng(w_.canvas().image(), arg);
     return refuse("unknown action " + action + " (see orbitarium --help)");
@@ -380,7 +394,8 @@ QStringList menuActionNames()
 int runHeadless(const HeadlessOptions& options, const QStringList& args)
 {
     static const QStringList actions = {"--load", "--set",  "--click", "--preset", "--seed",  "--ticks",
-                                        "--wait", "--print", "--dump",  "--png",    "--curve", "--curve-png"};
+                                        "--wait", "--print", "--dump",  "--png",    "--curve", "--curve-png",
+                                        "--curve-bins", "--rar"};
     ManualTime clock;
     bool ended = false;
     WindowOptions w;

@@ -138,6 +138,16 @@ void AccelerationChart::makeMassChart()
     }
     attracting_ = newLine(mass_, "M(<r)", pen(kAttracting, 2), massX_, massY_);
     dynamical_ = newLine(mass_, "M_dyn", pen(kDynamical, 1.5), massX_, massY_);
+    ngcVisible_ = newLine(mass_, "NGC 3198 visible", pen(kNgc, 1.5, Qt::DashLine), massX_, massY_);
+    ngcDynamical_ = new QScatterSeries;
+    ngcDynamical_->setName("NGC 3198 M_dyn");
+    mass_->addSeries(ngcDynamical_);
+    ngcDynamical_->attachAxis(massX_);
+    ngcDynamical_->attachAxis(massY_);
+    ngcDynamical_->setMarkerShape(QScatterSeries::MarkerShapeRotatedRectangle);
+    ngcDynamical_->setMarkerSize(7);
+    ngcDynamical_->setColor(kNgc);
+    ngcDynamical_->setBorderColor(kChartBack);
     setRange(massX_, 0, radiusRange_.max());
     setRange(massY_, 0, massRange_.max());
 
@@ -146,12 +156,25 @@ void AccelerationChart::makeMassChart()
     massView_->setRenderHint(QPainter::Antialiasing);
     massView_->setMinimumSize(240, 130);
     massView_->setToolTip("M_dyn: the mass inside a star's orbit that its speed asks for under the run's law.\n"
-                          "M(<r): the gravity of the attracting bodies inside that orbit.");
+                          "M(<r): the gravity of the attracting bodies inside that orbit.\n"
+                          "NGC 3198 (with the overlay): the mass its observed speeds ask for under Newton's law, "
+                          "against the mass of its visible matter, at the scale of the overlay.");
     blendIn(massView_);
     massKey_ = new ChartKey(this);
     massKey_->setObjectName("CurveMassKey");
-    massKey_->setEntries({{ChartKey::Mark::Line, kDynamical, dynamical_->name()},
-                          {ChartKey::Mark::Line, kAttracting, attracting_->name()}});
+    updateMassKey(false);
+}
+
+void AccelerationChart::updateMassKey(bool ngc)
+{
+    std::vector<ChartKey::Entry> entries{{ChartKey::Mark::Line, kDynamical, dynamical_->name()},
+                                         {ChartKey::Mark::Line, kAttracting, attracting_->name()}};
+    if (ngc) {
+        entries.push_back({ChartKey::Mark::Diamond, kNgc, ngcDynamical_->name()});
+        entries.push_back({ChartKey::Mark::Dashes, kNgc, ngcVisible_->name()});
+    }
+    massKey_->setEntries(entries);
+    massNgcKeyed_ = ngc;
 }
 
 void AccelerationChart::setLogAxes()
@@ -216,16 +239,17 @@ void AccelerationChart::setAccelerationData(std::span<const ChartPoint> stars, s
     updateKey();
 }
 
-void AccelerationChart::setMassData(std::span<const ChartPoint> dynamical, std::span<const ChartPoint> attracting)
+void AccelerationChart::setMassData(std::span<const ChartPoint> dynamical, std::span<const ChartPoint> attracting,
+                                    std::span<const ChartPoint> ngcDynamical, std::span<const ChartPoint> ngcVisible)
 {
     auto finite = [](const ChartPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
     extent_.clear();
-    for (auto line : {dynamical, attracting})
+    for (auto line : {dynamical, attracting, ngcDynamical, ngcVisible})
         for (const ChartPoint& p : line)
             if (finite(p)) extent_.push_back(p.x);
     radiusRange_.follow(mostOf(extent_));
     extent_.clear();
-    for (auto line : {dynamical, attracting})
+    for (auto line : {dynamical, attracting, ngcDynamical, ngcVisible})
         for (const ChartPoint& p : line)
             if (finite(p)) extent_.push_back(p.y);
     massRange_.follow(mostOf(extent_));
@@ -233,7 +257,7 @@ void AccelerationChart::setMassData(std::span<const ChartPoint> dynamical, std::
     setRange(massX_, 0, x1);
     setRange(massY_, 0, y1);
 
-    auto fill = [&](QLineSeries* series, std::span<const ChartPoint> from) {
+    auto fill = [&](QXYSeries* series, std::span<const ChartPoint> from) {
         points_.clear();
         for (const ChartPoint& p : from)
             if (finite(p)) points_.append(QPointF(drawable(p.x, 0, x1), drawable(p.y, 0, y1)));
@@ -241,6 +265,10 @@ void AccelerationChart::setMassData(std::span<const ChartPoint> dynamical, std::
     };
     fill(dynamical_, dynamical);
     fill(attracting_, attracting);
+    fill(ngcDynamical_, ngcDynamical);
+    fill(ngcVisible_, ngcVisible);
+    const bool ngc = !ngcDynamical.empty() || !ngcVisible.empty();
+    if (ngc != massNgcKeyed_) updateMassKey(ngc);
 }
 
 void AccelerationChart::reset()

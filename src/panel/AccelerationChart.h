@@ -43,8 +43,11 @@ public:
     void setAccelerationData(std::span<const chart::ChartPoint> stars, std::span<const chart::ChartPoint> ngc,
                              std::span<const chart::ChartPoint> relation);
     // x = radius: the dynamical mass M_dyn(r) and the attracting mass M(<r),
-    // each in order of radius.
-    void setMassData(std::span<const chart::ChartPoint> dynamical, std::span<const chart::ChartPoint> attracting);
+    // each in order of radius; and, when given, NGC 3198's dynamical mass and
+    // the mass of its visible matter at the scale it is drawn at.
+    void setMassData(std::span<const chart::ChartPoint> dynamical, std::span<const chart::ChartPoint> attracting,
+                     std::span<const chart::ChartPoint> ngcDynamical = {},
+                     std::span<const chart::ChartPoint> ngcVisible = {});
 
     // A new run: the axes start over.
     void reset();
@@ -59,6 +62,7 @@ private:
     void makeMassChart();
     void setLogAxes();
     void updateKey();
+    void updateMassKey(bool ngc);
 
     QChart* acc_;
     QLogValueAxis *gBar_, *gObs_;
@@ -74,7 +78,9 @@ private:
 
     QChart* mass_;
     QValueAxis *massX_, *massY_;
-    QLineSeries *dynamical_, *attracting_;
+    QLineSeries *dynamical_, *attracting_, *ngcVisible_;
+    QScatterSeries* ngcDynamical_;
+    bool massNgcKeyed_ = false;
     QChartView* massView_;
     chart::ChartKey* massKey_;
     chart::AxisRange radiusRange_{500}, massRange_{1};

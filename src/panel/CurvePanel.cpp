@@ -15,7 +15,11 @@
 #include <vector>
 
 #include "base/Files.h"
+#include "curve/Acceleration.h"
+#include "curve/BinnedCurve.h"
 #include "curve/CurveCsv.h"
+#include "curve/CurveText.h"
+#include "curve/NgcScale.h"
 #include "curve/ObservedCurve.h"
 #include "panel/AccelerationChart.h"
 #include "panel/ChartStyle.h"
@@ -37,16 +41,29 @@ QString ngc3198Citation()
 
 namespace {
 
-QString makeCaption(const RotationCurve& curve)
+QString makeCaption(const BinnedCurve& binned, int inPlay)
 {
-    const SlopeFit& fit = curve.slope();
-    const int inPlay = static_cast<int>(curve.stars().size());
-    const QString over = QStringLiteral("over %1 of %2 %3").arg(fit.stars).arg(inPlay).arg(inPlay == 1 ? "star" : "stars");
-    if (fit.slope)
-        return QStringLiteral("Rotation curve — slope %1 %2 (Keplerian -0.5, flat 0)")
-            .arg(QString::fromStdString(slopeText(fit)), over);
-    return QStringLiteral("Rotation curve — slope: none %1 (%2)")
-        .arg(over, fit.stars < RotationCurve::kMinFitStars ? "too few stars" : "all at one radius");
+    const BinnedFit& fit = binned.fit();
+    if (fit.slope) return QStringLiteral("Rotation curve — ") + QString::fromStdString(binnedFitText(fit));
+    const QString why = inPlay == 0 ? QStringLiteral("no stars in play")
+                                    : QStringLiteral("fewer than %1 radial bins with stars beyond the centre's zone")
+                                          .arg(BinnedCurve::kMinFitBins);
+    return QStringLiteral("Rotation curve — slope: none (%1)").arg(why);
+}
+
+// What the data of NGC 3198 say, whatever the scale: how far its observed
+// speed stands above what its visible matter gives at its outermost point,
+// and the exponent its outer curve implies.
+QString ngcCaption(std::span<const ObservedRow> rows, const ObservedScale& scale)
+{
+    if (rows.empty()) return {};
+    const ExponentFit outer = ngcOuterExponent(rows);
+    return QStringLiteral("NGC 3198: V_obs / V_bar = %1 at %2 kpc; its curve beyond %3 kpc implies exponent %4 · %5")
+        .arg(QString::fromStdString(twoDecimals(ngcOuterSpeedRatio(rows))))
+        .arg(rows.back().radiusKpc, 0, 'f', 1)
+        .arg(kNgcOuterFromKpc, 0, 'f', 0)
+        .arg(QString::fromStdString(exponentWithErrorText(outer)))
+        .arg(QString::fromStdString(ngcScaleText(scale)));
 }
 
 // What the charts draw besides the stars and the predicted curves: the
@@ -58,61 +75,19 @@ struct CurveStatistics {
     std::vector<ChartPoint> accelerations;  // (g_bar, g_obs) of each star
     std::vector<ChartPoint> ngcAccelerations;
     std::vector<ChartPoint> relation;    // g_obs of g_bar, in order of g_bar
-    std::vector<ChartPoint> dynamical;   // M_dyn by radius
+    std::vector<ChartPoint> dynamical;   // M_dyn by radius, a point a bin
     std::vector<ChartPoint> attracting;  // M(<r) by radius
-    std::vector<std::uint16_t> order;    // scratch
+    std::vector<ChartPoint> ngcDynamical, ngcVisible;  // NGC 3198's, at the scale drawn
 };
-
-// ---------------------------------------------------------------------------
-// STAND-IN, until the curve model computes these itself: its radial
-// acceleration relation, mass profile and binned curve replace this one
-// function whole. From what RotationCurve gives today: its zone;
-// g_obs = v^2 / r and g_bar = 10000 M(r) / r^2 for each star; and by radius,
-// M_dyn = v^2 r^(e - 1) / 10000 and M(<r), each averaged over runs of
-// neighbouring stars so that a line has at most kMassPoints points; no binned
-// curve, no NGC 3198 points, no relation. Whatever overflows here is left to
-// the charts, which draw only finite points (and only positive ones on log
-// axes).
-// ---------------------------------------------------------------------------
-constexpr std::size_t kMassPoints = 96;
-
-void standInStatistics(const RotationCurve& curve, CurveStatistics& out)
-{
-    const auto stars = curve.stars();
-    out.zoneRadius = curve.zoneRadius();
-    out.binned.clear();
-    out.ngcAccelerations.clear();
-    out.relation.clear();
-    out.accelerations.clear();
-    for (const StarPoint& p : stars)
-        out.accelerations.push_back({10000 * p.enclosed / (p.radius * p.radius), p.speed * p.speed / p.radius});
-
-    out.order.resize(stars.size());
-    for (std::size_t i = 0; i < stars.size(); ++i) out.order[i] = static_cast<std::uint16_t>(i);
-    std::sort(out.order.begin(), out.order.end(), [&](auto a, auto b) { return stars[a].radius < stars[b].radius; });
-    const auto e = curve.exponent();
-    const std::size_t group = std::max<std::size_t>(1, (stars.size() + kMassPoints - 1) / kMassPoints);
-    out.dynamical.clear();
-    out.attracting.clear();
-    for (std::size_t i = 0; i < out.order.size(); i += group) {
-        const std::size_t end = std::min(out.order.size(), i + group);
-        double r = 0, dynamical = 0, attracting = 0;
-        for (std::size_t k = i; k < end; ++k) {
-            const StarPoint& p = stars[out.order[k]];
-            r += p.radius;
-            if (e) dynamical += p.speed * p.speed * std::pow(p.radius, *e - 1) / 10000;
-            attracting += p.enclosed;
-        }
-        const double n = static_cast<double>(end - i);
-        if (e) out.dynamical.push_back({r / n, dynamical / n});
-        out.attracting.push_back({r / n, attracting / n});
-    }
-}
 
 }  // namespace
 
 struct CurvePanel::State {
     RotationCurve curve;
+    BinnedCurve binned;
+    RadialAcceleration accelerations;
+    NgcScaleKeeper keeper;
+    std::vector<ObservedAcceleration> ngcObserved;  // scratch
     // The colours of the table the curve was read from (the rest stays zero):
     // the dots and the saved curve show what the curve saw.
     World colours;
@@ -136,12 +111,57 @@ struct CurvePanel::State {
     const CurveStatistics& statisticsNow()
     {
         if (statisticsFrame != frame) {
-            standInStatistics(curve, statistics);
+            gather();
             statisticsFrame = frame;
         }
         return statistics;
     }
+
+    void gather();
 };
+
+void CurvePanel::State::gather()
+{
+    CurveStatistics& out = statistics;
+    out.zoneRadius = curve.zoneRadius();
+    out.binned.clear();
+    for (const CurveBin& b : binned.bins()) out.binned.push_back({b.radius, b.speed, b.speedError});
+
+    accelerations.update(curve, binned);
+    out.accelerations.clear();
+    for (const AccelerationPoint& p : accelerations.stars()) out.accelerations.push_back({p.gBar, p.gObs});
+    out.dynamical.clear();
+    out.attracting.clear();
+    for (const AccelerationPoint& p : accelerations.bins()) {
+        out.dynamical.push_back({p.radius, p.dynamical});
+        out.attracting.push_back({p.radius, p.attracting});
+    }
+
+    out.ngcAccelerations.clear();
+    out.relation.clear();
+    out.ngcDynamical.clear();
+    out.ngcVisible.clear();
+    if (!ngc || !ngcProblem.isEmpty()) return;
+    ngcObserved = observedAccelerations(ngcRows, scale);
+    double lo = 0, hi = 0;
+    auto span = [&](double g) {
+        if (!(g > 0) || !std::isfinite(g)) return;
+        lo = lo > 0 ? std::min(lo, g) : g;
+        hi = std::max(hi, g);
+    };
+    for (const ObservedAcceleration& a : ngcObserved) {
+        out.ngcAccelerations.push_back({a.gBar, a.gObs});
+        span(a.gBar);
+        // Newton's mass for the observed and the visible speeds at this radius.
+        out.ngcDynamical.push_back({a.radius, a.gObs * a.radius * a.radius / 10000});
+        out.ngcVisible.push_back({a.radius, std::max(0.0, a.gBar) * a.radius * a.radius / 10000});
+    }
+    for (const ChartPoint& p : out.accelerations) span(p.x);
+    if (hi > 0) {
+        for (const AccelerationSample& m : mlsCurve(lo / 2, hi * 2, 64, mlsGDagger(scale)))
+            out.relation.push_back({m.gBar, m.gObs});
+    }
+}
 
 namespace {
 
@@ -167,7 +187,7 @@ CurvePanel::CurvePanel(QWidget* parent) : QWidget(parent), s_(std::make_unique<S
         s_->ngcRows = std::move(*rows);
     else
         s_->ngcProblem = QString::fromStdString(rows.error());
-    s_->caption = makeCaption(s_->curve);
+    s_->caption = makeCaption(s_->binned, 0);
     s_->radii.reserve(kSlots);
     s_->speeds.reserve(kSlots);
 
@@ -197,7 +217,7 @@ CurvePanel::CurvePanel(QWidget* parent) : QWidget(parent), s_(std::make_unique<S
     rescale_->setObjectName("CDrescale");
     rescale_->setToolTip("Choose the NGC 3198 scale again from the stars as they are now");
     rescale_->setEnabled(s_->ngcProblem.isEmpty());
-    connect(rescale_, &QPushButton::clicked, this, &CurvePanel::rescaleRequested);
+    connect(rescale_, &QPushButton::clicked, this, &CurvePanel::rescale);
     controls->addWidget(rescale_);
     controls->addStretch(1);
     box->addLayout(controls);
@@ -229,6 +249,8 @@ CurvePanel::~CurvePanel() = default;
 void CurvePanel::restart()
 {
     s_->history.clear();
+    s_->binned.clear();
+    s_->keeper.rescaleNext();
     s_->recorded = false;
     s_->lastRecord = 0;
     for (AxisRange* a : {&s_->x, &s_->y, &s_->below}) a->reset();
@@ -237,25 +259,32 @@ void CurvePanel::restart()
     ++s_->frame;
 }
 
-void CurvePanel::refresh(const World& w, double exponent, double planetoidFactor, long long tick)
+void CurvePanel::refresh(const World& w, const CurveLaw& law, long long tick)
 {
     State& s = *s_;
-    s.curve.update(w, exponent, planetoidFactor);
+    s.curve.update(w, law.exponent, law.planetoidFactor, law.pullFactor);
     s.colours.colRed = w.colRed;
     s.colours.colGreen = w.colGreen;
     s.colours.colBlue = w.colBlue;
 
     if (s.recorded && tick < s.lastRecord) restart();
+    // Every refresh feeds the binned curve (a refresh at the same tick, as
+    // while paused, stands in for the one before); the history takes the
+    // binned slope every kRecordEvery ticks.
+    s.binned.record(tick, s.curve, s.nearCircular);
     // Unsigned, so that no difference of ticks can overflow; tick >= lastRecord here.
     if (!s.recorded || static_cast<unsigned long long>(tick) - static_cast<unsigned long long>(s.lastRecord) >=
                            static_cast<unsigned long long>(kRecordEvery)) {
-        s.history.record(tick, s.curve);
+        s.history.record(tick, s.curve, s.binned.fit().slope);
         s.lastRecord = tick;
         s.recorded = true;
         ++s.historyVersion;
     }
+    if (s.ngcProblem.isEmpty()) s.keeper.update(s.ngcRows, s.curve);
+    s.scale = s.keeper.scale();
 
-    // The axes cover all the stars but the 2% farthest out on each side.
+    // The axes cover all the stars but the 2% farthest out on each side, so
+    // that a star or two flung far out do not squash the rest.
     s.radii.clear();
     s.speeds.clear();
     for (const StarPoint& p : s.curve.stars()) {
@@ -264,14 +293,16 @@ void CurvePanel::refresh(const World& w, double exponent, double planetoidFactor
     }
     double far = mostOf(s.radii);
     double fast = mostOf(s.speeds);
-    // The predicted curve over the outer half of the stars stays in view too
-    // (its inner end rises without bound as the radius shrinks).
+    // The binned curve and the predicted curve beyond the zone stay in view
+    // too (the prediction's inner end rises without bound as the radius
+    // shrinks).
+    for (const CurveBin& b : s.binned.bins()) fast = std::max(fast, b.speed + b.speedError);
     const auto samples = s.curve.samples();
-    for (std::size_t k = samples.size() / 2; k < samples.size(); ++k) fast = std::max(fast, samples[k].circular);
+    for (std::size_t k = samples.size() / 2; k < samples.size(); ++k)
+        if (samples[k].beyondZone) fast = std::max(fast, samples[k].circular);
     for (double& v : s.speeds) v = -v;
     const double against = mostOf(s.speeds);
     if (s.ngc && s.ngcProblem.isEmpty()) {
-        s.scale = scaleObserved(s.ngcRows, s.curve.stars());
         for (const ObservedRow& r : s.ngcRows) {
             far = std::max(far, r.radiusKpc * s.scale.twipsPerKpc);
             fast = std::max(fast, (r.speedKms + r.errorKms) * s.scale.speedPerKms);
@@ -281,7 +312,8 @@ void CurvePanel::refresh(const World& w, double exponent, double planetoidFactor
     s.y.follow(fast);
     s.below.follow(against);
 
-    s.caption = makeCaption(s.curve);
+    s.caption = makeCaption(s.binned, static_cast<int>(s.curve.stars().size()));
+    if (s.ngc && s.ngcProblem.isEmpty()) s.caption += "\n" + ngcCaption(s.ngcRows, s.scale);
     ++s.frame;
     if (isVisible()) redraw();
 }
@@ -299,7 +331,8 @@ void CurvePanel::setShowNgc3198(bool on)
     if (!s_->ngcProblem.isEmpty()) on = false;
     if (on == s_->ngc) return;
     s_->ngc = on;
-    if (on) s_->scale = scaleObserved(s_->ngcRows, s_->curve.stars());
+    // The scale is chosen from the stars at the next refresh, and then kept.
+    if (on) s_->keeper.rescaleNext();
     ngc_->setChecked(on);
     ++s_->frame;
     if (isVisible()) redraw();
@@ -319,12 +352,39 @@ void CurvePanel::setNearCircularOnly(bool on)
 
 QString CurvePanel::caption() const { return s_->caption; }
 
-QString CurvePanel::slopeShown() const { return QString::fromStdString(slopeText(s_->curve.slope())); }
+void CurvePanel::rescale()
+{
+    s_->keeper.rescaleNext();
+    emit rescaleRequested();
+}
+
+QString CurvePanel::slopeShown() const { return QString::fromStdString(slopeWithErrorText(s_->binned.fit())); }
+
+QString CurvePanel::exponentShown() const { return QString::fromStdString(exponentWithErrorText(s_->binned.fit())); }
+
+QString CurvePanel::ngcScaleShown() const { return QString::fromStdString(ngcScaleText(s_->scale)); }
+
+QString CurvePanel::ngcExponentShown() const
+{
+    return QString::fromStdString(exponentWithErrorText(ngcOuterExponent(s_->ngcRows)));
+}
 
 Status CurvePanel::saveCurve(const QString& path) const
 {
     if (path.isEmpty()) return fail("no file named to save the rotation curve in");
-    return writeFileAtomically(QFile::encodeName(path).toStdString(), curveCsv(s_->curve, s_->colours));
+    return writeFileAtomically(QFile::encodeName(path).toStdString(), curveCsv(s_->curve, s_->colours, s_->binned));
+}
+
+Status CurvePanel::saveBins(const QString& path) const
+{
+    if (path.isEmpty()) return fail("no file named to save the binned rotation curve in");
+    return writeFileAtomically(QFile::encodeName(path).toStdString(), binnedCurveCsv(s_->binned));
+}
+
+Status CurvePanel::saveAccelerations(const QString& path) const
+{
+    if (path.isEmpty()) return fail("no file named to save the accelerations in");
+    return writeFileAtomically(QFile::encodeName(path).toStdString(), rarCsv(s_->curve, s_->scale));
 }
 
 Status CurvePanel::exportPlot(const QString& path) const
@@ -374,6 +434,10 @@ const RotationCurve& CurvePanel::curve() const { return s_->curve; }
 
 const CurveHistory& CurvePanel::history() const { return s_->history; }
 
+const BinnedCurve& CurvePanel::binned() const { return s_->binned; }
+
+const ObservedScale& CurvePanel::ngcScale() const { return s_->scale; }
+
 void CurvePanel::showEvent(QShowEvent* e)
 {
     QWidget::showEvent(e);
@@ -415,7 +479,7 @@ void CurvePanel::drawAcceleration(AccelerationChart& c) const
     c.setAccelerationData(stats.accelerations, s_->ngc ? std::span<const ChartPoint>(stats.ngcAccelerations)
                                                        : std::span<const ChartPoint>{},
                           stats.relation);
-    c.setMassData(stats.dynamical, stats.attracting);
+    c.setMassData(stats.dynamical, stats.attracting, stats.ngcDynamical, stats.ngcVisible);
 }
 
 void CurvePanel::drawHistory(HistoryCharts& c) const { c.setHistory(s_->history); }

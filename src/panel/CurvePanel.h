@@ -19,7 +19,9 @@
 #include <memory>
 
 #include "base/Result.h"
+#include "curve/BinnedCurve.h"
 #include "curve/CurveHistory.h"
+#include "curve/ObservedCurve.h"
 #include "curve/RotationCurve.h"
 #include "world/World.h"
 
@@ -32,6 +34,14 @@ namespace orb {
 
 // Where the NGC 3198 data come from, for the About box and the panel's tooltip.
 QString ngc3198Citation();
+
+// The law the tick pulls by, as the curve reads it: g = 10000 f m / r^e, only
+// bodies numbered up to the planetoid factor attracting.
+struct CurveLaw {
+    double exponent = 2;
+    double planetoidFactor = 2;
+    double pullFactor = 1;
+};
 
 class AccelerationChart;
 class CurveChart;
@@ -51,11 +61,11 @@ public:
     explicit CurvePanel(QWidget* parent = nullptr);
     ~CurvePanel() override;
 
-    // Reads the body table as the tick sees it (its exponent and planetoid
-    // factor) at run tick `tick`. Records the history when kRecordEvery ticks
-    // have passed since the last record; a tick below the last recorded one
-    // means a new run, and the history starts over.
-    void refresh(const World& w, double exponent, double planetoidFactor, long long tick);
+    // Reads the body table under the law the tick uses at run tick `tick`:
+    // the binned curve takes every refresh, the history a record when
+    // kRecordEvery ticks have passed since the last; a tick below the last
+    // recorded one means a new run, and everything starts over.
+    void refresh(const World& w, const CurveLaw& law, long long tick);
     // A new run: the history and the axes start over.
     void newRun();
 
@@ -67,14 +77,26 @@ public:
     bool nearCircularOnly() const;
     void setNearCircularOnly(bool on);
 
-    // "Rotation curve — slope -0.48 over 212 of 230 stars (Keplerian -0.5, flat 0)".
+    // "Rotation curve — slope -0.49 ± 0.02 → exponent 1.98 ± 0.04 over 412
+    // stars", with a line on NGC 3198 while it is shown.
     QString caption() const;
-    // The slope as the caption shows it, or "none".
+    // The binned curve's slope and the exponent it implies, with their
+    // standard errors ("-0.49 ± 0.02", "1.98 ± 0.04"), or "none".
     QString slopeShown() const;
+    QString exponentShown() const;
+    // NGC 3198's scale as drawn, and the exponent its outer curve implies.
+    QString ngcScaleShown() const;
+    QString ngcExponentShown() const;
+    // Chooses NGC 3198's scale again at the next refresh; the "Rescale" button.
+    void rescale();
 
     // The curve of the last refresh as CSV (rows per star in play), written
     // all or nothing.
     Status saveCurve(const QString& path) const;
+    // The binned curve (a row per radial bin) and the accelerations (a row per
+    // star) as CSV, written all or nothing.
+    Status saveBins(const QString& path) const;
+    Status saveAccelerations(const QString& path) const;
     // A PNG of kExportWidth x kExportHeight pixels of the caption and the
     // charts of all three tabs one above the other, as they stand, drawn
     // offscreen: the panel need not be shown.
@@ -82,6 +104,8 @@ public:
 
     const RotationCurve& curve() const;
     const CurveHistory& history() const;
+    const BinnedCurve& binned() const;
+    const ObservedScale& ngcScale() const;
 
     // Wide enough for the charts to read well in a dock.
     QSize sizeHint() const override;

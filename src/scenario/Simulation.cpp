@@ -78,6 +78,7 @@ void Simulation::tick()
     in.height = kFieldHeight;
     in.spin = settings_.spin();
     in.pullFactor = settings_.pullFactor(in.gravityExponent);
+    pullFactor_ = in.pullFactor;
     ticker_.tick(stage_.world, in, stage_.canvas, stage_.rng, [this] { starMaker(); });
     ++ticks_;
 }

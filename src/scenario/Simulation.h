@@ -50,8 +50,9 @@ public:
     const KernelSet& kernels() const { return ticker_.kernels(); }
     // Ticks run since the program started.
     long long ticks() const { return ticks_; }
-    // The planetoid factor the last tick used.
+    // The planetoid factor and the pull factor the last tick used.
     double planetoidFactor() const { return reader_.planetoidFactor(); }
+    double pullFactor() const { return pullFactor_; }
 
     // One timeout of the tick timer.
     void Ti_Timer();
@@ -77,6 +78,7 @@ private:
     long long ticks_ = 0;
     int speed_ = 1;
     int fixedMax_ = 0;
+    double pullFactor_ = 1;
 };
 
 }  // namespace orb

@@ -188,7 +188,7 @@ TEST_F(CurvePanelTest, AKeplerianGalaxyShowsEveryStarInItsColourAndItsSlopeInThe
 {
     show();
     const auto w = galaxy(eightRadii());
-    panel.refresh(*w, 2, 2, 0);
+    panel.refresh(*w, {2, 2}, 0);
     EXPECT_EQ(panel.slopeShown(), "-0.50");
     EXPECT_EQ(panel.caption(), "Rotation curve — slope -0.50 over 8 of 8 stars (Keplerian -0.5, flat 0)");
     EXPECT_EQ(panel.findChild<QLabel*>("CurveCaption")->text(), panel.caption());
@@ -197,7 +197,7 @@ TEST_F(CurvePanelTest, AKeplerianGalaxyShowsEveryStarInItsColourAndItsSlopeInThe
     EXPECT_TRUE(names.contains("predicted, e = 2")) << names.join(", ").toStdString();
 
     // The predicted line follows the run's exponent.
-    panel.refresh(*w, 1.5, 2, 1);
+    panel.refresh(*w, {1.5, 2}, 1);
     EXPECT_TRUE(seriesNames().contains("predicted, e = 1.5"));
 }
 
@@ -216,7 +216,7 @@ TEST_F(CurvePanelTest, WithoutAFitTheSlopeIsNoneAndTheCaptionSaysWhy)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto w = galaxy(c.radii);
-        panel.refresh(*w, 2, 2, 0);
+        panel.refresh(*w, {2, 2}, 0);
         EXPECT_EQ(panel.slopeShown(), "none");
         EXPECT_TRUE(panel.caption().endsWith(c.why)) << panel.caption().toStdString();
     }
@@ -239,21 +239,21 @@ TEST_F(CurvePanelTest, AxesGrowAtOnceWhenAStarLeavesThemAndShrinkOnlyAfterAWhile
         panel.newRun();
         const auto w = galaxy(eightRadii());
         long long tick = 0;
-        panel.refresh(*w, 2, 2, tick++);
+        panel.refresh(*w, {2, 2}, tick++);
         const double before = axis(c.axis)->max();
         EXPECT_GT(before, 0);
 
         World out = *w;
         c.push(out);
-        panel.refresh(out, 2, 2, tick++);
+        panel.refresh(out, {2, 2}, tick++);
         const double grown = axis(c.axis)->max();
         EXPECT_GT(grown, 5 * before) << "the star is in sight at once";
         const double wanted = c.axis == Qt::Horizontal ? panel.curve().stars()[0].radius : panel.curve().stars()[0].speed;
         EXPECT_GE(grown, wanted);
 
-        panel.refresh(*w, 2, 2, tick++);
+        panel.refresh(*w, {2, 2}, tick++);
         EXPECT_EQ(axis(c.axis)->max(), grown) << "no jump back on the next frame";
-        for (int k = 0; k < 300; ++k) panel.refresh(*w, 2, 2, tick++);
+        for (int k = 0; k < 300; ++k) panel.refresh(*w, {2, 2}, tick++);
         EXPECT_EQ(axis(c.axis)->max(), before) << "back to fit once the star has long gone";
     }
 }
@@ -261,7 +261,7 @@ TEST_F(CurvePanelTest, AxesGrowAtOnceWhenAStarLeavesThemAndShrinkOnlyAfterAWhile
 TEST_F(CurvePanelTest, SavedCurveHasTheHeaderAndARowPerStarWithItsColour)
 {
     const auto w = galaxy(eightRadii());
-    panel.refresh(*w, 2, 2, 0);
+    panel.refresh(*w, {2, 2}, 0);
     const QString path = dir.filePath("curve.csv");
     const Status saved = panel.saveCurve(path);
     ASSERT_TRUE(saved) << saved.error();
@@ -284,7 +284,7 @@ TEST_F(CurvePanelTest, SavedCurveHasTheHeaderAndARowPerStarWithItsColour)
 TEST_F(CurvePanelTest, ExportedPictureHasTheExportSizeAndTheStarsEvenWhenThePanelIsHidden)
 {
     const auto w = galaxy(eightRadii());
-    panel.refresh(*w, 2, 2, 0);
+    panel.refresh(*w, {2, 2}, 0);
     ASSERT_FALSE(panel.isVisible());
     const QString path = dir.filePath("curve.png");
     const Status exported = panel.exportPlot(path);
@@ -304,7 +304,7 @@ TEST_F(CurvePanelTest, Ngc3198ComesAndGoesWithItsCheckBox)
 {
     show();
     const auto w = galaxy(eightRadii());
-    panel.refresh(*w, 2, 2, 0);
+    panel.refresh(*w, {2, 2}, 0);
     auto* box = panel.findChild<QCheckBox*>("CurveNgc");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "NGC 3198");
@@ -328,22 +328,22 @@ TEST_F(CurvePanelTest, Ngc3198ComesAndGoesWithItsCheckBox)
 TEST_F(CurvePanelTest, HistoryRecordsEveryTenTicksAndStartsOverWithANewRun)
 {
     const auto w = galaxy(eightRadii());
-    for (long long t = 0; t <= 100; ++t) panel.refresh(*w, 2, 2, t);
+    for (long long t = 0; t <= 100; ++t) panel.refresh(*w, {2, 2}, t);
     const CurveHistory& h = panel.history();
     ASSERT_EQ(h.size(), 11);
     EXPECT_EQ(h.front().firstTick, 0);
     EXPECT_EQ(h.back().lastTick, 100);
     // A paused run (the same tick again) adds nothing.
-    panel.refresh(*w, 2, 2, 100);
+    panel.refresh(*w, {2, 2}, 100);
     EXPECT_EQ(h.size(), 11);
 
     panel.newRun();
     EXPECT_TRUE(h.empty());
-    panel.refresh(*w, 2, 2, 105);
+    panel.refresh(*w, {2, 2}, 105);
     ASSERT_EQ(h.size(), 1) << "the new run's first refresh is recorded at once";
 
     // Ticks that go back belong to a run nobody announced: it starts over too.
-    panel.refresh(*w, 2, 2, 3);
+    panel.refresh(*w, {2, 2}, 3);
     ASSERT_EQ(h.size(), 1);
     EXPECT_EQ(h.front().firstTick, 3);
 }
@@ -364,8 +364,8 @@ TEST_F(CurvePanelTest, StarsAtTheEdgeOfTheNumbersAreDrawnWithoutHarm)
     for (int tab = 0; tab < 3; ++tab) {
         SCOPED_TRACE(tab);
         tabs()->setCurrentIndex(tab);
-        panel.refresh(*w, 2, 2, 20 * tab);
-        panel.refresh(*w, 0.4, 999, 20 * tab + 10);
+        panel.refresh(*w, {2, 2}, 20 * tab);
+        panel.refresh(*w, {0.4, 999}, 20 * tab + 10);
         EXPECT_FALSE(panel.grab().toImage().isNull());
     }
     EXPECT_TRUE(fitForLogAxes(panel.findChild<QChartView*>("CurveAccelerationChart")->chart()));
@@ -390,14 +390,14 @@ TEST_F(CurvePanelTest, ThreeTabsUnderTheCaptionAndControlsAndOnlyTheShownOneIsRe
     auto* slopeView = child<QChartView>("CurveHistoryChart");
     const auto eight = galaxy(eightRadii());
     const auto twelve = galaxy({900, 1200, 1500, 1800, 2100, 2400, 2700, 3000, 3300, 3600, 3900, 4200});
-    panel.refresh(*eight, 2, 2, 0);
+    panel.refresh(*eight, {2, 2}, 0);
     EXPECT_EQ(pointCount(massView, "M(<r)"), 0) << "the acceleration tab is not shown";
     EXPECT_EQ(pointCount(slopeView, "slope"), 0) << "the history tab is not shown";
 
     // A tab is drawn as it comes into view, from the latest refresh.
     t->setCurrentIndex(1);
     EXPECT_EQ(pointCount(massView, "M(<r)"), 8);
-    panel.refresh(*twelve, 1.5, 2, 1);
+    panel.refresh(*twelve, {1.5, 2}, 1);
     EXPECT_EQ(pointCount(massView, "M(<r)"), 12);
     EXPECT_TRUE(seriesNames().contains("predicted, e = 2")) << "the curve tab is not shown";
     EXPECT_EQ(pointCount(slopeView, "slope"), 0);
@@ -409,7 +409,7 @@ TEST_F(CurvePanelTest, ThreeTabsUnderTheCaptionAndControlsAndOnlyTheShownOneIsRe
 
     // Nothing is drawn while the panel is hidden; all is caught up once shown.
     panel.hide();
-    panel.refresh(*eight, 1.25, 2, 2);
+    panel.refresh(*eight, {1.25, 2}, 2);
     EXPECT_TRUE(seriesNames().contains("predicted, e = 1.5"));
     panel.show();
     EXPECT_TRUE(seriesNames().contains("predicted, e = 1.25"));
