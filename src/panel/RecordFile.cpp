@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <optional>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -147,6 +149,37 @@ Result<bool> createFresh(const std::string& path, std::string_view text)
     return true;
 }
 
+// Takes the lock on fd, trying again until the deadline. True when it is
+// held, or when the file system keeps no locks (the record is then saved
+// unlocked, as on a system without them).
+bool lockBefore(int fd, std::chrono::steady_clock::time_point deadline)
+{
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+// The record the open file holds, read from its start.
+std::optional<std::int32_t> recordHeld(int fd)
+{
+    std::string text(kRecordReadCap, '\0');
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::pread(fd, text.data() + got, text.size() - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    text.resize(got);
+    const auto held = parseRecordLine(text);
+    if (!held) return std::nullopt;
+    return *held;
+}
+
 bool isTemporaryName(const std::string& name, const std::string& base)
 {
     if (name.size() != base.size() + 7 || name.compare(0, base.size(), base) != 0 || name[base.size()] != '.')
@@ -266,7 +299,10 @@ int removeStaleTemporaries(const std::string& path, std::chrono::seconds maxAge)
     return removed;
 }
 
-RecordKeeper::RecordKeeper(std::string path) : path_(std::move(path)) {}
+RecordKeeper::RecordKeeper(std::string path, std::chrono::milliseconds lockWait)
+    : path_(std::move(path)), lockWait_(lockWait)
+{
+}
 
 Status RecordKeeper::report(Status failed)
 {
@@ -308,14 +344,51 @@ Status RecordKeeper::offer(std::int32_t score)
     if (score <= record_) return {};
     record_ = score;
     if (!saving_) return {};
-    // Another run may have raised the file's record meanwhile.
-    if (const auto text = readRegularFilePrefix(path_, kRecordReadCap)) {
-        if (const auto held = parseRecordLine(*text); held && *held >= score) {
+    return report(save(score));
+}
+
+Status RecordKeeper::save(std::int32_t score)
+{
+    const auto deadline = std::chrono::steady_clock::now() + lockWait_;
+    const std::string busy = path_ + " is in use by another run; the new record is not saved this time";
+    for (;;) {
+        // Only a regular file is opened to be locked; saveRecord refuses
+        // anything else by name.
+        struct stat st {};
+        if (::stat(path_.c_str(), &st) != 0) {
+            struct stat link {};
+            if (errno == ENOENT && ::lstat(path_.c_str(), &link) != 0 && errno == ENOENT) {
+                // Removed while the program ran: made afresh, unless another
+                // run has just made it (then that one is compared with).
+                const auto made = createFresh(path_, recordLine(score));
+                if (!made) return fail(made.error());
+                if (*made) return {};
+                continue;
+            }
+            return saveRecord(path_, score);
+        }
+        if (!S_ISREG(st.st_mode)) return saveRecord(path_, score);
+        Fd fd(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        // A file this run may no longer read cannot be locked: it is written
+        // unlocked, as before the lock.
+        if (fd.fd < 0) return saveRecord(path_, score);
+        if (!lockBefore(fd.fd, deadline)) return fail(busy);
+        // A run that saved while this one waited has renamed a new file over
+        // the one locked here: the lock counts only on the file the name
+        // still stands for.
+        struct stat locked {}, named {};
+        if (::fstat(fd.fd, &locked) != 0 || ::stat(path_.c_str(), &named) != 0 || locked.st_dev != named.st_dev ||
+            locked.st_ino != named.st_ino) {
+            if (std::chrono::steady_clock::now() >= deadline) return fail(busy);
+            continue;
+        }
+        // Another run may have raised the file's record meanwhile.
+        if (const auto held = recordHeld(fd.fd); held && *held >= score) {
             record_ = *held;
             return {};
         }
+        return saveRecord(path_, score);  // the lock goes with fd, after the rename
     }
-    return report(saveRecord(path_, score));
 }
 
 }  // namespace orb

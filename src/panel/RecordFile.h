@@ -32,13 +32,20 @@ Result<std::int32_t> parseRecordLine(std::string_view text);
 // does not hold a valid record (its check does not match, or it does not hold
 // three numbers) gives the record 1, and the next new record replaces it.
 //
+// Several runs may share the file. A new record is saved under an advisory
+// lock (flock) on the record file, taken within lockWait: the file is read again
+// under it and only a higher record is written, so the file's record never
+// falls whatever the runs do in turn. A run that cannot have the lock in time
+// (another one stopped while saving) keeps its record for the session and
+// reports it not saved this time; the next new record is tried again.
+//
 // Failures are reported once: load() returns its error, and offer() returns an
 // error only for the first write that fails (or is refused) when load() did not
 // already report one. Later new records are still written when possible, so a
 // passing failure heals without a second report.
 class RecordKeeper {
 public:
-    explicit RecordKeeper(std::string path);
+    explicit RecordKeeper(std::string path, std::chrono::milliseconds lockWait = std::chrono::seconds(2));
 
     // Clears away stale temporary files of earlier runs, then reads the record,
     // creating a missing file with "1,1,1".
@@ -58,8 +65,10 @@ public:
 
 private:
     Status report(Status failed);
+    Status save(std::int32_t score);
 
     std::string path_;
+    std::chrono::milliseconds lockWait_;
     std::int32_t record_ = 1;
     bool saving_ = false;
     bool reported_ = false;

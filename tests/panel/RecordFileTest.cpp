@@ -2,16 +2,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <grp.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <fstream>
-#include <functional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "panel/RecordFile.h"
+#include "support/OrdinaryUser.h"
 #include "support/ScratchDir.h"
 
 namespace orb {
@@ -66,37 +67,6 @@ std::size_t occurrences(const std::string& text, const std::string& part)
     std::size_t n = 0;
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
     return n;
-}
-
-// Root passes every permission check; a process that is to meet them drops to
-// nobody first. False when that is not possible here.
-bool becomeOrdinaryUser()
-{
-    if (::geteuid() != 0) return true;
-    return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
-}
-
-// Runs fn where permissions bite (as root: in a child that has dropped to
-// nobody) and gives what it wrote; "skip" when no such user is available.
-std::string withPermissions(const std::function<std::string()>& fn)
-{
-    if (::geteuid() != 0) return fn();
-    int fds[2];
-    if (::pipe(fds) != 0) return "skip";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(fds[0]);
-        const std::string out = becomeOrdinaryUser() ? fn() : "skip";
-        (void)!::write(fds[1], out.data(), out.size());
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string out;
-    char buf[4096];
-    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, static_cast<std::size_t>(n));
-    ::close(fds[0]);
-    ::waitpid(child, nullptr, 0);
-    return out;
 }
 
 // A fresh folder per test (open to other users, for the tests that drop to
@@ -189,6 +159,65 @@ TEST_F(RecordDir, MissingFileIsCreatedFreshAndRecordsOnlyRise)
     EXPECT_EQ(slurp(file), "701,100,10\n");
 }
 
+// Two runs on one record file beat the record in turn, each from what it last
+// saw: the file's record may only ever rise.
+TEST_F(RecordDir, TwoRunsBeatingEachOtherNeverLowerTheRecord)
+{
+    ASSERT_TRUE(RecordKeeper(file).load());
+    constexpr std::int32_t kOffers = 300;
+    pid_t runs[2];
+    for (int id = 0; id < 2; ++id) {
+        runs[id] = ::fork();
+        ASSERT_GE(runs[id], 0);
+        if (runs[id] == 0) {
+            RecordKeeper keeper(file);
+            if (!keeper.load()) ::_exit(2);
+            for (std::int32_t k = 1; k <= kOffers; ++k)
+                if (!keeper.offer(2 * k + id)) ::_exit(3);
+            ::_exit(0);
+        }
+    }
+    // Watch the file while they run: every fall from one look to the next.
+    std::int32_t last = 1;
+    std::string drops;
+    int statuses[2] = {-1, -1};
+    for (int running = 2; running > 0;) {
+        const std::int32_t now = recordIn(file);
+        if (now < last) drops += std::to_string(last) + " -> " + std::to_string(now) + "\n";
+        last = now;
+        for (int id = 0; id < 2; ++id) {
+            int status = 0;
+            if (statuses[id] == -1 && ::waitpid(runs[id], &status, WNOHANG) == runs[id]) {
+                statuses[id] = status;
+                --running;
+            }
+        }
+    }
+    for (int id = 0; id < 2; ++id) EXPECT_TRUE(WIFEXITED(statuses[id]) && WEXITSTATUS(statuses[id]) == 0) << id;
+    EXPECT_EQ(drops, "");
+    EXPECT_EQ(slurp(file), recordLine(2 * kOffers + 1));
+    EXPECT_EQ(entries(), std::vector<std::string>{kRecordFileName});
+}
+
+// A run that holds the record too long (stopped in a debugger, say) costs the
+// other one this record only: it is kept for the session and the next one is
+// saved.
+TEST_F(RecordDir, ARecordHeldTooLongIsNotSavedThisTimeAndTheRunGoesOn)
+{
+    spit(file, "700,100,10\n");
+    RecordKeeper keeper(file, std::chrono::milliseconds(50));
+    ASSERT_TRUE(keeper.load());
+    const int other = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    const Status first = keeper.offer(800);
+    EXPECT_EQ(first.error(), file + " is in use by another run; the new record is not saved this time");
+    EXPECT_EQ(keeper.record(), 800);
+    EXPECT_EQ(slurp(file), "700,100,10\n");
+    ::close(other);
+    EXPECT_TRUE(keeper.offer(900));
+    EXPECT_EQ(slurp(file), "900,128,10\n");
+}
+
 TEST_F(RecordDir, SavedRecordsReadBack)
 {
     for (std::int32_t record : {700, 6, 55, 1, 0, 2147483647, -8}) {
@@ -238,7 +267,7 @@ TEST_F(RecordDir, AnUnreadableRecordIsLeftAlone)
 {
     spit(file, "700,100,10\n");
     ::chmod(file.c_str(), 0);
-    const std::string seen = withPermissions([&] {
+    const std::string seen = test::withPermissions([&] {
         RecordKeeper keeper(file);
         const Status loaded = keeper.load();
         const Status offered = keeper.offer(36);
@@ -258,7 +287,7 @@ TEST_F(RecordDir, AReadOnlyFolderIsWrittenInPlace)
     ::chmod(file.c_str(), 0666);
     const ino_t inode = statOf(file).st_ino;
     ::chmod(dir.c_str(), 0555);
-    const std::string seen = withPermissions([&] {
+    const std::string seen = test::withPermissions([&] {
         RecordKeeper keeper(file);
         const Status loaded = keeper.load();
         const Status offered = keeper.offer(36);  // a shorter line than the old one
@@ -364,7 +393,7 @@ TEST_F(RecordDir, AnAbruptEndLeavesOneWholeLine)
             const pid_t child = ::fork();
             ASSERT_GE(child, 0);
             if (child == 0) {
-                if (readOnlyFolder && !becomeOrdinaryUser()) ::_exit(3);
+                if (readOnlyFolder && !test::becomeOrdinaryUser()) ::_exit(3);
                 // A run that keeps beating its record until it is killed.
                 for (std::int32_t score = 2;; ++score) (void)saveRecord(file, score);
             }
