@@ -1,5 +1,5 @@
 #pragma once
-// Whole-file reading and all-or-nothing writing.
+// Whole-file reading and all-or-nothing writing (FileWrite.cpp).
 
 #include <cstddef>
 #include <string>
@@ -19,9 +19,24 @@ Result<std::string> readRegularFile(const std::string& path, std::size_t maxByte
 // error (for files whose first line is all that counts).
 Result<std::string> readRegularFilePrefix(const std::string& path, std::size_t maxBytes);
 
-// Replaces the file's content through a temporary file in the same folder that
-// is renamed over the old one, so an abrupt end leaves either the old or the
-// new content, never part of it.
+// Writes a file the user named (a scene, a picture, a curve), all or nothing:
+// the text goes to a temporary file in the same folder that is renamed over the
+// name, so an abrupt end leaves either the old or the new content, never part
+// of it. Every export goes through here, and the name decides what happens:
+//  - a missing file is made with mode 0666 less the umask; a regular file is
+//    replaced and keeps its permission bits (and its owner, where allowed);
+//  - a symbolic link is followed (through at most 40 links) and the file it
+//    finally names is written as above; the link stays a link;
+//  - anything but a regular file is refused, with nothing opened, so nothing
+//    blocks: "<path>: not a regular file (a FIFO)", "(a folder)", "(a socket)",
+//    "(a character device)", "(a block device)";
+//  - a file this user may not write, or one without any write permission bit
+//    (which root could write anyway), is refused: "<path>: the file is
+//    read-only";
+//  - anything else that fails gives the system's reason: "cannot write <path>:
+//    Permission denied" (a folder that takes no new file), "... No such file or
+//    directory", "... Too many levels of symbolic links".
+// A refused or failed write changes nothing and leaves no temporary file.
 Status writeFileAtomically(const std::string& path, const std::string& text);
 
 }  // namespace orb
