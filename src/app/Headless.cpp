@@ -72,9 +72,11 @@ QString usageText()
         "                       or choose a menu action by its name (below)\n"
         "  --preset NAME|INDEX  press a preset button by caption or index 0..5\n"
         "  --seed N             type the seed N into TXran and stop the seed ticker\n"
-        "  --ticks N            let the tick timer beat N times (each beat runs the\n"
-        "                       speed's ticks: one at 1x, %2 at Max); the other timers\n"
-        "                       run on the virtual clock meanwhile\n"
+        "  --ticks N            let N beats of the tick timer pass; each beat runs the\n"
+        "                       speed's ticks (one at 1x, %2 at Max) while the tick\n"
+        "                       timer runs, none while paused or before a run (--click\n"
+        "                       Step moves a paused run); the other timers run on the\n"
+        "                       virtual clock meanwhile\n"
         "  --wait MS            let MS milliseconds pass: every running timer fires\n"
         "  --print NAME         print NAME=VALUE: a field's text, the caption of a label,\n"
         "                       button, check box or frame, a scroll bar's value, the\n"
@@ -346,12 +348,14 @@ Status Runner::run(const QString& action, const QString& arg)
     if (action == "--ticks") {
         const auto n = whole(arg, 0, 10000000, "--ticks");
         if (!n) return fail(n.error());
+        // Each beat lets the tick timer's interval pass; the tick runs only
+        // while its timer does, as in the window: a paused run stays where it
+        // is (Step moves it) and before a run there is nothing to tick.
         Timer* ti = w_.timer("Ti");
         for (long long k = 0; k < *n && !ended_; ++k) {
             time_.advance(ti->interval(), ti, stop);
-            if (ended_) break;
-            w_.simulation().Ti_Timer();
-            w_.refreshCurve();
+            if (ended_ || !ti->enabled()) continue;
+            ti->fire();  // the tick, and the curve following it
             time_.firedByHand(ti);
         }
         return {};

@@ -15,9 +15,9 @@ QPixmap moonPicture(QSize size);
 // The farewell window's background, 465 x 645 pixels.
 QPixmap farewellPicture();
 
-// Writes the image as a PNG file: encoded first, then written as a whole
-// through a temporary file, so a FIFO or a device never blocks the program and
-// a failed write leaves no half picture.
+// Writes the image as a PNG file: encoded first, then written whole by
+// writeFileAtomically, as every export is (a link is followed, a FIFO, device
+// or read-only file refused by name, a failed write leaves no half picture).
 Status savePng(const QImage& image, const QString& path);
 
 }  // namespace orb
