@@ -99,17 +99,19 @@ void ErrorBars::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidge
     painter->setRenderHint(QPainter::Antialiasing);
     QPen bar(colour_, 1.5);
     bar.setCosmetic(true);
-    const double cap = 3, disc = 3.2;
+    // An open ring with the bar stopping at it, so that a star standing at its
+    // bin's mean (a bin of one star) still shows in its own colour inside.
+    const double cap = 3, ring = 5;
+    painter->setBrush(Qt::NoBrush);
     for (const Bar& b : bars_) {
         if (!(std::isfinite(b.x) && std::isfinite(b.y) && std::isfinite(b.lo) && std::isfinite(b.hi))) continue;
         const double x = px(b.x), y = py(b.y), top = py(b.hi), bottom = py(b.lo);
         painter->setPen(bar);
-        painter->drawLine(QPointF(x, top), QPointF(x, bottom));
+        if (top < y - ring) painter->drawLine(QPointF(x, top), QPointF(x, y - ring));
+        if (bottom > y + ring) painter->drawLine(QPointF(x, y + ring), QPointF(x, bottom));
         painter->drawLine(QPointF(x - cap, top), QPointF(x + cap, top));
         painter->drawLine(QPointF(x - cap, bottom), QPointF(x + cap, bottom));
-        painter->setPen(QPen(kChartBack, 1));
-        painter->setBrush(colour_);
-        painter->drawEllipse(QPointF(x, y), disc, disc);
+        painter->drawEllipse(QPointF(x, y), ring, ring);
     }
     painter->restore();
 }

@@ -13,6 +13,7 @@ QString markText(ChartKey::Mark m)
     case ChartKey::Mark::Dashes: return QStringLiteral("╍╍");
     case ChartKey::Mark::Dots: return QStringLiteral("┅┅");
     case ChartKey::Mark::Disc: return QStringLiteral("●");
+    case ChartKey::Mark::Ring: return QStringLiteral("○");
     case ChartKey::Mark::Diamond: return QStringLiteral("◆");
     case ChartKey::Mark::Band: return QStringLiteral("▆▆");
     }

@@ -12,7 +12,7 @@ namespace orb::chart {
 
 class ChartKey : public QLabel {
 public:
-    enum class Mark { Line, Dashes, Dots, Disc, Diamond, Band };
+    enum class Mark { Line, Dashes, Dots, Disc, Ring, Diamond, Band };
     struct Entry {
         Mark mark;
         QColor colour;

@@ -116,7 +116,7 @@ void CurveChart::updateKey()
     if (keyed_ && *keyed_ == now) return;
     keyed_ = now;
     std::vector<ChartKey::Entry> entries;
-    if (now.binned) entries.push_back({ChartKey::Mark::Disc, kBinnedMean, "binned mean ± error"});
+    if (now.binned) entries.push_back({ChartKey::Mark::Ring, kBinnedMean, "binned mean ± error"});
     entries.push_back({ChartKey::Mark::Line, kPredicted, now.predicted});
     if (now.inner) entries.push_back({ChartKey::Mark::Dashes, kPredicted, "predicted, inner zone"});
     entries.push_back({ChartKey::Mark::Dashes, kKepler, kepler_->name()});

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QLogValueAxis>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -190,9 +191,18 @@ TEST_F(CurvePanelTest, AKeplerianGalaxyShowsEveryStarInItsColourAndItsSlopeInThe
     show();
     const auto w = galaxy(eightRadii());
     panel.refresh(*w, {2, 2}, 0);
-    EXPECT_EQ(panel.slopeShown(), "-0.50 ± 0.00");
-    EXPECT_EQ(panel.exponentShown(), "2.00 ± 0.00");
-    EXPECT_EQ(panel.caption(), "Rotation curve — slope -0.50 ± 0.00 → exponent 2.00 ± 0.00 over 8 stars");
+    // One star a bin: each bin's error is a floor, not zero, so the fit claims
+    // no more than a lone star can show.
+    const QString number = QStringLiteral("\\d\\.\\d\\d");
+    EXPECT_TRUE(QRegularExpression("^-0\\.50 ± " + number + "$").match(panel.slopeShown()).hasMatch())
+        << panel.slopeShown().toStdString();
+    EXPECT_TRUE(QRegularExpression("^2\\.00 ± " + number + "$").match(panel.exponentShown()).hasMatch())
+        << panel.exponentShown().toStdString();
+    EXPECT_TRUE(QRegularExpression("^Rotation curve — slope -0\\.50 ± " + number + " → exponent 2\\.00 ± " +
+                                   number + " over 8 stars$")
+                    .match(panel.caption())
+                    .hasMatch())
+        << panel.caption().toStdString();
     EXPECT_EQ(panel.findChild<QLabel*>("CurveCaption")->text(), panel.caption());
     EXPECT_EQ(starsSeen(mainView()->grab().toImage(), *w), 8);
     QStringList names = seriesNames();
@@ -257,7 +267,8 @@ TEST_F(CurvePanelTest, AxesGrowAtOnceWhenAStarLeavesThemAndShrinkOnlyAfterAWhile
 
         panel.refresh(*w, {2, 2}, tick++);
         EXPECT_EQ(axis(c.axis)->max(), grown) << "no jump back on the next frame";
-        for (int k = 0; k < 300; ++k) panel.refresh(*w, {2, 2}, tick++);
+        // Once it has left the binned curve's window too, and a while more.
+        for (int k = 0; k < 600; ++k) panel.refresh(*w, {2, 2}, tick++);
         EXPECT_EQ(axis(c.axis)->max(), before) << "back to fit once the star has long gone";
     }
 }
