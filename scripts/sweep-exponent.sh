@@ -6,8 +6,9 @@
 #   PROGRAM defaults to build/orbitarium; options after -- go to parallel, for
 #   example -- --sshlogin 4/alice@lab1,4/bob@lab2 to spread the runs over
 #   machines that have the program at the same path.
-# Each run: seed 7, 400 bodies, the disc pressed with the exponent typed, then
-# 3000 ticks at Max; the fit is the rotation curve's, exponent = 1 - 2 slope.
+# Each run: seed 7, 400 bodies, the disc pressed with the exponent typed (and
+# the velocity spread in SPREAD, 0 unless set), then 3000 ticks at Max; the fit
+# is the rotation curve's, exponent = 1 - 2 slope.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program="${1:-build/orbitarium}"
@@ -18,7 +19,7 @@ command -v parallel >/dev/null || { echo "sweep-exponent: GNU parallel is missin
 
 run() {
   local program="$1" e="$2" out fitted status
-  out=$("$program" --headless --seed 7 --set TXn=400 --set "TXg(2)=$e" --preset "Balanced Disc" \
+  out=$("$program" --headless --seed 7 --set TXn=400 --set "TXspread=${SPREAD:-0}" --set "TXg(2)=$e" --preset "Balanced Disc" \
         --set Speed=Max --ticks 3 --print CurveExponent --print Status)
   fitted=$(sed -n 's/^CurveExponent=//p' <<<"$out")
   status=$(sed -n 's/^Status=//p' <<<"$out")
@@ -31,6 +32,7 @@ run() {
 }
 export -f run
 export SHELL=/bin/bash
+export SPREAD
 
 echo "typed,fitted,error,starsInPlay"
-parallel --will-cite -k --env run "$@" run "$program" ::: 1 1.2 1.4 1.6 1.8 2 2.2 2.4 2.6
+parallel --will-cite -k --env run --env SPREAD "$@" run "$program" ::: 1 1.2 1.4 1.6 1.8 2 2.2 2.4 2.6

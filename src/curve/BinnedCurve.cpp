@@ -7,6 +7,21 @@
 
 namespace orb {
 
+namespace {
+
+// How far a bin's stars stray from circular orbits: the tangential dispersion
+// and the rms radial speed together. A bin of stars that all swing through
+// their turning points at once (a ring launched on circles under another law)
+// has no tangential spread, yet does not show the circular speed there; its
+// radial motion says so.
+double randomMotion(const CurveBin& c)
+{
+    return curve::length(c.sigmaTangential, c.sigmaRadial);
+}
+
+}  // namespace
+
+
 using curve::addFinite;
 using curve::finite;
 
@@ -150,7 +165,7 @@ void BinnedCurve::evaluate()
         c.stars = n / records;
         c.latestStars = latest.bins[i].count;
         c.lone = c.stars < kLoneStars;
-        c.speedError = finite(c.sigmaTangential / std::sqrt(c.stars));
+        c.speedError = finite(randomMotion(c) / std::sqrt(c.stars));
         bins_.push_back(c);
     }
 
@@ -159,7 +174,7 @@ void BinnedCurve::evaluate()
     std::array<double, kBins> scatter{};
     std::size_t m = 0;
     for (const CurveBin& c : bins_)
-        if (!c.lone && c.speed > 0) scatter[m++] = finite(c.sigmaTangential / c.speed);
+        if (!c.lone && c.speed > 0) scatter[m++] = finite(randomMotion(c) / c.speed);
     double loneRelative = kLoneRelativeError;
     if (m > 0) {
         const auto mid = scatter.begin() + static_cast<std::ptrdiff_t>(m / 2);

@@ -28,16 +28,19 @@
 //
 // Per bin over the window: the mean radius, the mean tangential speed and its
 // standard error, the tangential dispersion sigma_t, the radial dispersion
-// sigma_r (rms radial speed), and the stars per record. The records of one
-// window see the same stars again and again, so they are not independent
-// samples: the standard error is sigma_t / sqrt(stars per record), as if the
-// window were one record, not sigma_t / sqrt(all observations). Two floors
+// sigma_r (rms radial speed), and the stars per record. The error counts the
+// stars' random motion both ways, sqrt(sigma_t^2 + sigma_r^2): stars swinging
+// in and out do not show the circular speed, whatever their tangential spread.
+// The records of one window see the same stars again and again, so they are
+// not independent samples: the standard error is that motion over
+// sqrt(stars per record), as if the window were one record, not over
+// sqrt(all observations). Two floors
 // keep any bin from an unearned weight:
 //  - every bin: at least kMinRelativeError of its speed (stars on exact
 //    circles have sigma_t = 0);
 //  - a bin with fewer than kLoneStars stars per record (one star, or a few
 //    passing through) has no dispersion worth the name: its error is at least
-//    its speed times the median sigma_t / v of the bins with more stars (the
+//    its speed times the median random motion / v of the bins with more stars (the
 //    scatter of one star about the curve), or kLoneRelativeError of its speed
 //    when no bin has more stars.
 //

@@ -89,10 +89,11 @@ std::string binnedCurveCsv(const BinnedCurve& binned)
            number(BinnedCurve::kInnerRadius) + " to " + number(BinnedCurve::kOuterRadius) +
            " twips; a row per bin holding stars; stars: star observations per record\n";
     out += "# speed: mean tangential speed; sigmaTangential: its dispersion; sigmaRadial: rms radial speed\n";
-    out += "# speedError: sigmaTangential / sqrt(stars), the records seeing the same stars again; at least " +
+    out += "# speedError: sqrt(sigmaTangential^2 + sigmaRadial^2) / sqrt(stars), the records seeing the same "
+           "stars again; at least " +
            number(BinnedCurve::kMinRelativeError) + " of the speed, and with fewer than " +
            number(BinnedCurve::kLoneStars) +
-           " stars at least the median sigmaTangential / speed of the fuller bins (else " +
+           " stars at least the median sqrt(sigmaTangential^2 + sigmaRadial^2) / speed of the fuller bins (else " +
            number(BinnedCurve::kLoneRelativeError) + ") of the speed\n";
     out += "# selection: ";
     out += binned.nearCircularOnly()

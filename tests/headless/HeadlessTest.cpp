@@ -544,8 +544,15 @@ TEST_F(HeadlessTest, TheBalancedDiscMeasuresTheExponentTyped)
         const char* exponent;
         const char* slope;
         const char* fitted;
-    } cases[] = {{"2", "-0.50 ± 0.00", "2.00 ± 0.00"}, {"1", "0.00 ± 0.00", "1.00 ± 0.00"},
-                 {"2.6", "-0.80 ± 0.00", "2.60 ± 0.00"}};
+    } cases[] = {{"2", "-0.50", "2.00"}, {"1", "0.00", "1.00"}, {"2.6", "-0.80", "2.60"}};
+    // "value ± error": the value as given, the error a hundredth at most (the
+    // stars' small radial swing of a chord a tick is all the spread there is).
+    auto expectFit = [](const QString& shown, const char* value) {
+        const QStringList parts = shown.split(QString::fromUtf8(" ± "));
+        ASSERT_EQ(parts.size(), 2) << shown.toStdString();
+        EXPECT_EQ(parts[0], value);
+        EXPECT_LE(parts[1].toDouble(), 0.01) << shown.toStdString();
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.exponent);
         const Result r = run({"--seed", "7", "--set", QString("TXg(2)=") + c.exponent, "--preset", "Balanced Disc",
@@ -553,8 +560,8 @@ TEST_F(HeadlessTest, TheBalancedDiscMeasuresTheExponentTyped)
                               "NgcScale", "--print", "NgcExponent", "--curve-bins", file("bins.csv"), "--rar",
                               file("rar.csv")});
         ASSERT_EQ(r.code, 0) << r.err.toStdString();
-        EXPECT_EQ(printed(r, "CurveSlope"), QString::fromUtf8(c.slope));
-        EXPECT_EQ(printed(r, "CurveExponent"), QString::fromUtf8(c.fitted));
+        expectFit(printed(r, "CurveSlope"), c.slope);
+        expectFit(printed(r, "CurveExponent"), c.fitted);
         EXPECT_TRUE(printed(r, "NgcScale").startsWith("1 kpc = ")) << printed(r, "NgcScale").toStdString();
         EXPECT_EQ(printed(r, "NgcExponent"), QString::fromUtf8("1.05 ± 0.02"));
         for (const auto& [name, header] : {std::pair{"bins.csv", "radius,speed,speedError,sigmaTangential,sigmaRadial,stars"},
