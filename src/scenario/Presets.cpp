@@ -155,6 +155,10 @@ void Presets::startPairGalaxy(int index)
 {
     World& w = stage_.world;
     placePair(w);
+    // The central body and the pair take part in the new galaxy whatever the
+    // last run left of them: a pair lost to the border would otherwise leave
+    // the stars to spring from places where nothing is.
+    for (int i = 0; i <= 2; ++i) w.outOfPlay[i] = 0;
     settings_.setText(Setting::PlanetGravity, "100");
     settings_.setText(Setting::SolGravity, "100");
     w.gravity[1] = lenient(settings_.text(Setting::PlanetGravity));

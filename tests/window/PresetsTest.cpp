@@ -69,11 +69,12 @@ TEST_F(PresetsTest, EachPresetWritesItsFieldsPlacesThePairAndStartsTheRun)
     for (const PresetCase& c : cases) {
         SCOPED_TRACE("preset " + std::to_string(c.index));
         open(recordPath());
-        // Body 0 keeps its gravity, momentum and play state; only its place is set.
+        // Body 0 keeps its gravity and momentum; its place is set and it is put in
+        // play with the pair, whatever the last run left of them.
         world().gravity[0] = 77;
         world().momX[0] = 3;
         world().outOfPlay.fill(0);
-        world().outOfPlay[0] = 1;
+        world().outOfPlay[0] = world().outOfPlay[1] = world().outOfPlay[2] = 1;  // a pair lost to the border
         field("Text1")->setText("9");
         field("Text5")->setText("2");
 
@@ -105,7 +106,7 @@ TEST_F(PresetsTest, EachPresetWritesItsFieldsPlacesThePairAndStartsTheRun)
                   (std::array{0.0, c.pairMomentum, 0.0, -c.pairMomentum}));
         EXPECT_EQ(s.gravity[0], 77);
         EXPECT_EQ(s.momX[0], 3);
-        EXPECT_EQ(s.outOfPlay[0], 1);
+        EXPECT_EQ((std::array<int, 3>{s.outOfPlay[0], s.outOfPlay[1], s.outOfPlay[2]}), (std::array<int, 3>{0, 0, 0}));
 
         // Every other slot waits as a star of the preset's mass.
         int waiting = 0;
