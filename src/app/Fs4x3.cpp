@@ -4,8 +4,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
-#include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -30,6 +31,7 @@
 #include "platform/RunState.h"
 #include "platform/Stage.h"
 #include "platform/Timer.h"
+#include "platform/ToolTips.h"
 #include "platform/Widgets.h"
 #include "scenario/Go.h"
 #include "scenario/PresetTable.h"
@@ -47,10 +49,11 @@ QLabel { color: #b8bccb; }
 QLabel#LaChirp\(0\) { color: #e8d890; }
 QLineEdit { background: rgb(48,48,48); color: #e6e6e6; border: 1px solid #3c3f48; padding: 1px 3px;
             selection-background-color: #5060a0; }
-QLineEdit:disabled { color: #808080; background: #26272b; }
 QLineEdit[readOnly="true"] { color: #a0a8b8; }
 QLineEdit#TXw\(2\) { color: rgb(128,255,128); }
 QLineEdit#TXn { color: rgb(255,192,128); }
+QLineEdit:disabled, QLineEdit#TXw\(2\):disabled, QLineEdit#TXn:disabled {
+    color: #6c6f78; background: #191b21; border: 1px dashed #33363f; }
 QPushButton { background: #272b36; color: #e8e8f0; border: 1px solid #4a5060; border-radius: 3px;
               padding: 3px 8px; }
 QPushButton:hover { background: #333a4a; }
@@ -75,9 +78,38 @@ QMenu { background: #1d2029; color: #d8dcea; border: 1px solid #3a4050; }
 QMenu::item:selected { background: #3a4664; }
 QMenu::item:disabled { color: #6a7080; }
 QStatusBar { background: #171a22; color: #b8bccb; }
-QMessageBox QLabel { color: #101010; }
 QToolTip { color: #101010; background: #f0f0d8; border: 1px solid #808080; }
+)"
+
+// Dialogs (file dialogs, messages) are light with dark text throughout, set
+// here in full so neither the window's dark rules above nor a dark desktop
+// theme reach them half way.
+R"(
+QDialog { background: #eeeef0; }
+QDialog QLabel, QDialog QCheckBox, QDialog QRadioButton { color: #101010; }
+QDialog QLineEdit, QDialog QComboBox { background: #ffffff; color: #101010; border: 1px solid #9aa0ae;
+    selection-background-color: #b8c8f0; selection-color: #101010; }
+QDialog QComboBox QAbstractItemView { background: #ffffff; color: #101010; selection-background-color: #b8c8f0;
+    selection-color: #101010; }
+QDialog QPushButton, QDialog QToolButton { background: #e2e3e8; color: #101010; border: 1px solid #9aa0ae;
+    border-radius: 3px; padding: 3px 8px; }
+QDialog QToolButton { padding: 2px; }
+QDialog QPushButton:hover, QDialog QToolButton:hover { background: #f4f4f8; }
+QDialog QPushButton:pressed, QDialog QToolButton:pressed { background: #cfd2dc; }
+QDialog QPushButton:disabled, QDialog QToolButton:disabled { color: #8a8d96; }
+QDialog QTreeView, QDialog QListView { background: #ffffff; color: #101010; alternate-background-color: #f4f4f6;
+    selection-background-color: #b8c8f0; selection-color: #101010; border: 1px solid #9aa0ae; }
+QDialog QHeaderView::section { background: #e2e3e8; color: #101010; border: none;
+    border-right: 1px solid #b8bcc6; border-bottom: 1px solid #b8bcc6; padding: 2px 6px; }
+QDialog QScrollBar:vertical { background: #e4e5ea; width: 12px; }
+QDialog QScrollBar:horizontal { background: #e4e5ea; height: 12px; }
+QDialog QScrollBar::handle { background: #a8aebb; border-radius: 4px; }
+QDialog QScrollBar::handle:vertical { min-height: 24px; }
+QDialog QScrollBar::handle:horizontal { min-width: 24px; }
 )";
+
+// Shown beside the tooltip of the galaxy's factor fields once a run has fixed them.
+const char* kFixedForTheSession = "(fixed once a run has started: restart the program to change it)";
 
 // The desktop's own keys for an action, or the usual ones where the platform
 // names none (a desktop without a theme, or the offscreen platform).
@@ -118,6 +150,12 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
         rng_ = ownRng_.get();
     }
     endProgram_ = options.endProgram ? options.endProgram : [] { QCoreApplication::exit(0); };
+    clock_ = clock;
+    askSavePath_ = options.askSavePath;
+    // Qt's own file dialogs, which take the window's look for dialogs whatever
+    // the desktop's dialogs would look like.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    wrapToolTipsEverywhere();
 
     canvas_ = std::make_unique<FieldCanvas>();
     view_ = new FieldView(*canvas_, this);
@@ -166,7 +204,18 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
     });
     layOut();
     buildMenus();
+    // The galaxy's factors count for the whole session from the first run on:
+    // their fields say so while they take no input.
+    for (int i = 0; i < 3; ++i)
+        if (auto* f = qobject_cast<Field*>(control(QString("TXw(%1)").arg(i)))) f->setDisabledNote(kFixedForTheSession);
+    // Save scene, from the menu or its button, says where the file went.
+    if (auto* save = scenes_->buttons()->findChild<QPushButton*>("CDsave")) {
+        disconnect(save, &QPushButton::clicked, scenes_.get(), nullptr);
+        connect(save, &QPushButton::clicked, this, &Fs4x3::saveScene);
+    }
     onPhase();
+    // The single keys (Space, ".", "[", "]") drive the run from the start.
+    view_->setFocus(Qt::OtherFocusReason);
 }
 
 Fs4x3::~Fs4x3()
@@ -278,14 +327,15 @@ void Fs4x3::layOut()
     setGeometry(placement(QRect(0, 0, 1600, 1000)));
 }
 
-QRect Fs4x3::placement(const QRect& available)
+QRect Fs4x3::placement(const QRect& available, const QMargins& frame)
 {
     // The field at its own size beside the panel, with room for the menu and
-    // the status line; on a smaller screen the field gives way.
+    // the status line; on a smaller screen the field gives way. The frame the
+    // window manager draws around the window stays on the screen as well.
+    const QRect inside = available.marginsRemoved(frame);
     const QSize preferred(1024 + kPanelWidth, 768 + 56);
-    const QSize size = preferred.boundedTo(available.size());
-    return {available.topLeft() + QPoint((available.width() - size.width()) / 2,
-                                         (available.height() - size.height()) / 2),
+    const QSize size = preferred.boundedTo(inside.size());
+    return {inside.topLeft() + QPoint((inside.width() - size.width()) / 2, (inside.height() - size.height()) / 2),
             size};
 }
 
@@ -309,7 +359,7 @@ void Fs4x3::buildMenus()
              add(file, "Open", "&Open scene...", "Open a scene file and start it",
                  standardKeys(QKeySequence::Open, "Ctrl+O"), [this] { scenes_->CDopen_Click(); }),
              add(file, "Save", "&Save scene...", "Save the bodies as a scene file",
-                 standardKeys(QKeySequence::Save, "Ctrl+S"), [this] { scenes_->CDsave_Click(); }),
+                 standardKeys(QKeySequence::Save, "Ctrl+S"), [this] { saveScene(); }),
              add(file, "ExportPicture", "&Export picture...", "Save the trails as a PNG picture (1024 x 768)",
                  QKeySequence("Ctrl+E"), [this] { exportPicture(); }),
              add(file, "SaveCurve", "Save &curve...", "Save the rotation curve as CSV: a row per star", {},
@@ -378,7 +428,7 @@ void Fs4x3::buildMenus()
     }
     keep->setChecked(true);
     QAction* full = add(view, "FullScreen", "F&ull screen", "The window fills the screen", standardKeys(QKeySequence::FullScreen, "F11"),
-                        [this] { isFullScreen() ? showNormal() : showFullScreen(); });
+                        [this] { setWindowState(windowState() ^ Qt::WindowFullScreen); });
     full->setCheckable(true);
 
     QMenu* help = menuBar()->addMenu("&Help");
@@ -420,9 +470,11 @@ void Fs4x3::onPhase()
 
 void Fs4x3::updateStatus()
 {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    // The window's own clock: under the headless runner a virtual one, so the
+    // rate shown is the same in every run of the same actions.
+    const long long now = clock_->msSinceMidnight();
     const long long ticks = simulation_->ticks();
-    if (lastBeatMs_ > 0 && now > lastBeatMs_)
+    if (lastBeatMs_ >= 0 && now > lastBeatMs_)
         ticksPerSecond_ = static_cast<double>(ticks - lastTicks_) * 1000.0 / static_cast<double>(now - lastBeatMs_);
     lastBeatMs_ = now;
     lastTicks_ = ticks;
@@ -449,13 +501,36 @@ QString Fs4x3::statusText() const
     return text;
 }
 
+QString Fs4x3::askSavePath(const QString& title, const QString& suggested, const QString& filter)
+{
+    if (askSavePath_) return askSavePath_(title, suggested, filter);
+    return QFileDialog::getSaveFileName(this, title, suggested, filter, nullptr, QFileDialog::DontUseNativeDialog);
+}
+
+void Fs4x3::saved(const QString& what, const QString& path)
+{
+    statusBar()->showMessage(QString("%1 saved: %2").arg(what, QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())),
+                             kSavedMessageMs);
+}
+
+void Fs4x3::saveScene()
+{
+    const QString path = askSavePath("Save scene", "scene.csv", "Scenes (*.csv)");
+    if (path.isEmpty()) return;
+    if (Status s = scenes_->saveScene(path); !s)
+        desktop_->warn("sceneMessage", "Save scene", QString::fromStdString(s.error()), QMessageBox::Warning);
+    else
+        saved("Scene", path);
+}
+
 void Fs4x3::exportPicture()
 {
-    const QString path =
-        QFileDialog::getSaveFileName(this, "Export picture", "orbitarium.png", "PNG pictures (*.png)");
+    const QString path = askSavePath("Export picture", "orbitarium.png", "PNG pictures (*.png)");
     if (path.isEmpty()) return;
     if (Status s = savePng(canvas_->image(), path); !s)
         desktop_->warn("pictureMessage", "Export picture", QString::fromStdString(s.error()), QMessageBox::Warning);
+    else
+        saved("Picture", path);
 }
 
 void Fs4x3::refreshCurve()
@@ -466,20 +541,24 @@ void Fs4x3::refreshCurve()
 
 void Fs4x3::saveCurve()
 {
-    const QString path = QFileDialog::getSaveFileName(this, "Save curve", "curve.csv", "CSV files (*.csv)");
+    const QString path = askSavePath("Save curve", "curve.csv", "CSV files (*.csv)");
     if (path.isEmpty()) return;
     refreshCurve();
     if (Status s = curve_->saveCurve(path); !s)
         desktop_->warn("curveMessage", "Save curve", QString::fromStdString(s.error()), QMessageBox::Warning);
+    else
+        saved("Curve", path);
 }
 
 void Fs4x3::exportPlot()
 {
-    const QString path = QFileDialog::getSaveFileName(this, "Export plot", "curve.png", "PNG pictures (*.png)");
+    const QString path = askSavePath("Export plot", "curve.png", "PNG pictures (*.png)");
     if (path.isEmpty()) return;
     refreshCurve();
     if (Status s = curve_->exportPlot(path); !s)
         desktop_->warn("curveMessage", "Export plot", QString::fromStdString(s.error()), QMessageBox::Warning);
+    else
+        saved("Plot", path);
 }
 
 void Fs4x3::about()

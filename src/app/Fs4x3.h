@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMargins>
 #include <QRect>
 #include <QString>
 #include <functional>
@@ -53,6 +54,9 @@ struct WindowOptions {
     std::function<bool(const QString&)> openUrl;
     // Ends the program; QCoreApplication::exit(0) when unset.
     std::function<void()> endProgram;
+    // Asks where to save (title, suggested name, filter); empty when the user
+    // cancels. Qt's own file dialog when unset.
+    std::function<QString(const QString&, const QString&, const QString&)> askSavePath;
 };
 
 class Fs4x3 : public QMainWindow {
@@ -96,10 +100,13 @@ public:
     // clicking its tab would; false when the control lies on no page.
     bool reveal(QWidget* control);
 
-    // The window's size and place on a screen with this available area: the
-    // preferred size, shrunk to fit.
-    static QRect placement(const QRect& available);
-    static constexpr int kPanelWidth = 372;
+    // The window's size and place on a screen with this available area, given
+    // the frame the window manager adds around it: the preferred size, shrunk
+    // so that the window and its frame fit.
+    static QRect placement(const QRect& available, const QMargins& frame = {});
+    static constexpr int kPanelWidth = 376;
+    // How long the status line says where a file was saved.
+    static constexpr int kSavedMessageMs = 15000;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -109,6 +116,10 @@ private:
     void buildMenus();
     void updateStatus();
     void onPhase();
+    QString askSavePath(const QString& title, const QString& suggested, const QString& filter);
+    // Says in the status line that a file was saved, and where.
+    void saved(const QString& what, const QString& path);
+    void saveScene();
     void exportPicture();
     void saveCurve();
     void exportPlot();
@@ -116,6 +127,8 @@ private:
 
     std::unique_ptr<World> world_;
     std::unique_ptr<TimeSource> ownClock_;
+    const TimeSource* clock_ = nullptr;
+    std::function<QString(const QString&, const QString&, const QString&)> askSavePath_;
     std::unique_ptr<RandomSource> ownRng_;
     RandomSource* rng_;
     std::unique_ptr<FieldCanvas> canvas_;
@@ -144,7 +157,7 @@ private:
     QLabel* status_ = nullptr;
     QTimer* statusBeat_ = nullptr;
     long long lastTicks_ = 0;
-    qint64 lastBeatMs_ = 0;
+    long long lastBeatMs_ = -1;
     double ticksPerSecond_ = 0;
 };
 

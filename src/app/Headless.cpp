@@ -51,8 +51,9 @@ QString usageText()
         "       orbitarium --version | --help\n"
         "\n"
         "Opens the simulator window. --load FILE starts the scene in FILE.\n"
-        "--record-file PATH keeps the all-time record in PATH instead of tallyho.ogg\n"
-        "beside the program (or in the user's data folder when that is not writable).\n"
+        "--record-file PATH keeps the all-time record in PATH instead of tallyho.ogg in\n"
+        "the user's data folder (~/.local/share/orbitarium/orbitarium/) for an installed\n"
+        "program, or beside the program run from its build folder.\n"
         "--kernels NAME runs the pull loops compiled for that instruction set (every\n"
         "set gives the same galaxy bit for bit); this computer runs: %1.\n"
         "\n"
@@ -95,7 +96,9 @@ QString usageText()
         "                       pull of the mass inside its orbit as CSV\n"
         "\n"
         "Menu actions: %3.\n"
-        "Those that open a file dialog are refused; use --load, --dump, --png, --curve\n"
+        "Quit is refused: a headless run ends by itself after its last action. Menu\n"
+        "actions are out of reach after X, as the controls are. Those that open a\n"
+        "file dialog are refused; use --load, --dump, --png, --curve\n"
         "and --curve-png.\n"
         "\n"
         "Controls are named as on the window: TXn, TXg(2), Och(2), CDp(4), CHgod...\n"
@@ -203,16 +206,27 @@ private:
 
 Status refuse(const QString& message) { return fail(message.toStdString()); }
 
+}  // namespace
+
+QString clipped(const QString& text, int most)
+{
+    return text.size() <= most ? text : text.left(most) + QStringLiteral("\u2026");
+}
+
+namespace {
+
 Result<QObject*> Runner::find(const QString& name) const
 {
     QObject* c = nullptr;
     if (name.startsWith("FormFLAS.")) {
         if (FarewellWindow* f = w_.links().farewell()) c = f->findChild<QWidget*>(name.mid(9));
     } else {
-        c = w_.control(name);
-        if (!c) c = w_.action(name);
+        // A menu action before a widget of the same name (the rotation-curve
+        // panel and the action that shows it are both CurvePanel).
+        c = w_.action(name);
+        if (!c) c = w_.control(name);
     }
-    if (!c) return fail("no control or menu action named " + name.toStdString());
+    if (!c) return fail(("no control or menu action named " + clipped(name)).toStdString());
     return c;
 }
 
@@ -233,7 +247,7 @@ Result<long long> Runner::whole(const QString& text, long long lo, long long hi,
     const auto n = v ? wholeNumber(*v, lo, hi) : std::nullopt;
     if (!n)
         return fail((what + " must be a whole number " + QString::number(lo) + ".." + QString::number(hi) +
-                     ", not \"" + text + "\"")
+                     ", not \"" + clipped(text) + "\"")
                         .toStdString());
     return *n;
 }
@@ -241,7 +255,7 @@ Result<long long> Runner::whole(const QString& text, long long lo, long long hi,
 Status Runner::set(const QString& arg)
 {
     const int eq = arg.indexOf('=');
-    if (eq <= 0) return refuse("expected NAME=TEXT, not \"" + arg + "\"");
+    if (eq <= 0) return refuse("expected NAME=TEXT, not \"" + clipped(arg) + "\"");
     const QString name = arg.left(eq), text = arg.mid(eq + 1);
     const auto found = find(name);
     if (!found) return fail(found.error());
@@ -258,7 +272,7 @@ Status Runner::set(const QString& arg)
         s->setValue(static_cast<int>(*v));
     } else if (c == w_.simulation().speedControl()) {
         const auto speed = Simulation::parseSpeed(text);
-        if (!speed) return refuse("the Speed is 1, 2, 5, 10, 100 or Max, not \"" + text + "\"");
+        if (!speed) return refuse("the Speed is 1, 2, 5, 10, 100 or Max, not \"" + clipped(text) + "\"");
         w_.simulation().setSpeed(*speed);
     } else {
         return refuse(name + " is not a field, a scroll bar or the Speed");
@@ -274,6 +288,9 @@ Status Runner::click(const QString& name)
         return refuse(name + " opens a file dialog, which a headless run cannot answer: use " +
                       kInsteadOfDialogs.value(name, "another action"));
     if (auto* a = qobject_cast<QAction*>(*found)) {
+        if (name == "Quit") return refuse("Quit is refused: a headless run ends by itself after its last action");
+        // After "X" the main window and its menus are out of reach.
+        if (!w_.isVisible()) return refuse(name + " is hidden");
         if (!a->isEnabled()) return refuse(name + " is disabled");
         a->trigger();
         return {};
@@ -375,7 +392,7 @@ Status Runner::run(const QString& action, const QString& arg)
         return c.exportPlot(arg);
     }
     if (action == "--png") return savePng(w_.canvas().image(), arg);
-    return refuse("unknown action " + action + " (see orbitarium --help)");
+    return refuse("unknown action " + clipped(action) + " (see orbitarium --help)");
 }
 
 }  // namespace
@@ -424,14 +441,16 @@ int runHeadless(const HeadlessOptions& options, const QStringList& args)
     for (int i = 0; i < args.size() && !ended; ++i) {
         const QString& action = args[i];
         if (!actions.contains(action) || i + 1 >= args.size()) {
-            std::fprintf(stderr, "orbitarium: %s: %s (see orbitarium --help)\n", action.toUtf8().constData(),
+            std::fprintf(stderr, "orbitarium: %s: %s (see orbitarium --help)\n", clipped(action).toUtf8().constData(),
                          actions.contains(action) ? "needs a value" : "unknown action");
             return 2;
         }
         const QString& arg = args[++i];
         if (Status s = runner.run(action, arg); !s) {
-            std::fprintf(stderr, "orbitarium: %s %s: %s\n", action.toUtf8().constData(), arg.toUtf8().constData(),
-                         s.error().c_str());
+            // A long argument is cut: the line says which action failed, not
+            // the whole of what it was given.
+            std::fprintf(stderr, "orbitarium: %s %s: %s\n", action.toUtf8().constData(),
+                         clipped(arg).toUtf8().constData(), clipped(QString::fromStdString(s.error()), 240).toUtf8().constData());
             return 1;
         }
     }

@@ -13,6 +13,8 @@ QString usageText();
 // The kernel sets this computer runs, and the names of the window's menu actions.
 QStringList kernelNames();
 QStringList menuActionNames();
+// A text as a message quotes it: at most `most` characters, cut with "…".
+QString clipped(const QString& text, int most = 80);
 
 struct HeadlessOptions {
     QString recordFile;                  // empty: the record is kept in memory

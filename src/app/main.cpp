@@ -3,9 +3,11 @@
 #include <QScreen>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "app/Fs4x3.h"
 #include "app/Headless.h"
+#include "platform/Display.h"
 #include "platform/FieldView.h"
 #include "scenario/Scenes.h"
 
@@ -13,14 +15,9 @@ namespace {
 
 void say(const QString& line) { std::fprintf(stderr, "orbitarium: %s\n", line.toUtf8().constData()); }
 
-// Whether a window can be shown: a display server to talk to, or a platform
-// chosen that needs none.
-bool hasDisplay()
-{
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland")) return true;
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
+// The frame a window manager draws around the window, as far as it can be
+// known before the window is shown: room kept for a title bar and borders.
+constexpr QMargins kFrameAllowance(8, 40, 8, 8);
 
 }  // namespace
 
@@ -29,7 +26,8 @@ int main(int argc, char** argv)
     // The options every run shares come first; the rest are the window's or,
     // with --headless, the actions.
     bool headless = false;
-    QString load, record, kernels;
+    QString load, record;
+    std::optional<QString> kernels;
     QStringList actions;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
@@ -51,19 +49,19 @@ int main(int argc, char** argv)
         }
         if (a == "--headless") headless = true;
         else if (a == "--record-file") value(record);
-        else if (a == "--kernels") value(kernels);
+        else if (a == "--kernels") value(kernels.emplace());
         else if (headless) actions << a;
         else if (a == "--load") value(load);
         else {
-            say("unknown option " + a + " (see orbitarium --help)");
+            say("unknown option " + orb::clipped(a) + " (see orbitarium --help)");
             return 2;
         }
     }
     const orb::KernelSet* kernelSet = nullptr;
-    if (!kernels.isEmpty()) {
-        kernelSet = orb::findKernelSet(kernels.toStdString());
+    if (kernels) {
+        kernelSet = orb::findKernelSet(kernels->toStdString());
         if (!kernelSet) {
-            say("--kernels " + kernels + ": this computer runs " + orb::kernelNames().join(", "));
+            say("--kernels \"" + orb::clipped(*kernels) + "\": this computer runs " + orb::kernelNames().join(", "));
             return 2;
         }
     }
@@ -75,8 +73,10 @@ int main(int argc, char** argv)
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
             if (type == QtCriticalMsg || type == QtFatalMsg) say(msg);
         });
-    } else if (!hasDisplay()) {
-        say("no display to open the window on (DISPLAY is not set); run orbitarium --headless ACTION... "
+    } else if (const QString problem = orb::displayProblem(); !problem.isEmpty()) {
+        // Asked before the toolkit starts: it would end the program with an
+        // abort and a page of its own.
+        say("no display to open the window on (" + problem + "); run orbitarium --headless ACTION... "
             "without one (see orbitarium --help)");
         return 1;
     }
@@ -91,8 +91,11 @@ int main(int argc, char** argv)
     options.recordFile = record;
     options.kernels = kernelSet;
     orb::Fs4x3 window(options);
-    if (QScreen* s = QGuiApplication::primaryScreen()) window.setGeometry(orb::Fs4x3::placement(s->availableGeometry()));
-    window.show();
+    // The window fills the screen's free area; left maximised, it keeps a
+    // place where it and its frame fit.
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        window.setGeometry(orb::Fs4x3::placement(s->availableGeometry(), kFrameAllowance));
+    window.showMaximized();
     window.fieldView().startRefresh();
     if (!load.isEmpty()) {
         if (orb::Status s = window.scenes().openScene(load); !s) {

@@ -1,5 +1,6 @@
 #include "panel/Farewell.h"
 
+#include <QCloseEvent>
 #include <QFont>
 #include <QMouseEvent>
 #include <QPainter>
@@ -56,6 +57,12 @@ void FarewellWindow::paintEvent(QPaintEvent*)
 void FarewellWindow::mouseReleaseEvent(QMouseEvent* e)
 {
     if (e->button() == Qt::LeftButton) end_();
+}
+
+void FarewellWindow::closeEvent(QCloseEvent* e)
+{
+    QWidget::closeEvent(e);
+    end_();
 }
 
 }  // namespace orb

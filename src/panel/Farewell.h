@@ -17,6 +17,9 @@ public:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    // Closing it from the desktop (its title bar, Alt+F4) ends the program as
+    // its buttons do: the main window is already gone.
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     std::function<void()> end_;

@@ -14,20 +14,32 @@
 namespace orb {
 namespace {
 
-// The record lives beside the program when that folder can be written, and in
-// the user's data folder otherwise (an installed program).
 QString defaultRecordPath()
 {
     const QString appDir = QCoreApplication::applicationDirPath();
     const QFileInfo dirInfo(appDir);
-    if (!appDir.isEmpty() && dirInfo.isDir() && dirInfo.isWritable()) return appDir + "/" + kRecordFileName;
+    const ProgramFolder program{appDir, QFileInfo(appDir + "/../share/orbitarium").isDir(),
+                                !appDir.isEmpty() && dirInfo.isDir() && dirInfo.isWritable()};
     QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (data.isEmpty()) data = QDir::homePath() + "/.local/share/orbitarium";
-    QDir().mkpath(data);
-    return data + "/" + kRecordFileName;
+    const QString place = recordPlace(program, data);
+    QDir().mkpath(QFileInfo(place).absolutePath());
+    return place;
 }
 
 }  // namespace
+
+QString recordPlace(const ProgramFolder& program, const QString& userDataFolder)
+{
+    const QString folder = QDir::cleanPath(program.path);
+    bool system = false;
+    for (const char* prefix : {"/usr", "/bin", "/sbin", "/opt", "/snap", "/app"})
+        system = system || folder == prefix || folder.startsWith(QString(prefix) + "/");
+    const bool installed = program.shareBeside || system;
+    if (program.path.isEmpty() || installed || !program.writable)
+        return QDir::cleanPath(userDataFolder) + "/" + kRecordFileName;
+    return folder + "/" + kRecordFileName;
+}
 
 ScoreBoard::ScoreBoard(Stage& stage, const QString& recordFile, bool inMemory) : stage_(stage)
 {

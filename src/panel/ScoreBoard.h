@@ -13,6 +13,21 @@
 
 namespace orb {
 
+// The folder the program runs from, as far as the record's place depends on it.
+struct ProgramFolder {
+    QString path;
+    bool shareBeside = false;  // <path>/../share/orbitarium exists: an installed copy
+    bool writable = false;
+};
+
+// Where the record lives when no file is named. An installed program (one with
+// its shared files beside its folder, or one under a system prefix such as
+// /usr or /opt) keeps it in the user's data folder, whoever runs it, so that
+// removing the program's package leaves no stray file in its folder; so does
+// a program whose folder cannot be written. A program run from its build
+// folder keeps it beside itself.
+QString recordPlace(const ProgramFolder& program, const QString& userDataFolder);
+
 class ScoreBoard : public QObject {
     Q_OBJECT
 public:

@@ -2,6 +2,13 @@
 // The control kinds of the main window beyond Qt's own: a text field that
 // reports when it is left and double-clicked, a label and a frame that can be
 // clicked, and the round selection marker.
+//
+// Keys in a field: Enter and Escape leave it for the field of play, as Tab
+// leaves it for the next control, so its value is taken either way. A key
+// with Ctrl or Alt that is one of the window's commands works from the field
+// as from anywhere. A single key that is one of the window's commands and no
+// part of a number (Space, "[", "]") is neither typed nor acted on while the
+// field has the focus: it belongs to the field of play.
 
 #include <QColor>
 #include <QGroupBox>
@@ -28,17 +35,34 @@ public:
     // The text a user typing `typed` ends up with: cut at the limit.
     QString typedText(const QString& typed) const { return limit_ > 0 ? typed.left(limit_) : typed; }
 
+    // Why the field takes no input while it is disabled; added to its tooltip
+    // for that time.
+    void setDisabledNote(const QString& note);
+    QString disabledNote() const { return note_; }
+
 signals:
     void left();
     void doubleClicked();
 
 protected:
+    bool event(QEvent* e) override;
+    void changeEvent(QEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    // Gives the focus to the field of play (or drops it), which leaves the field.
+    void leaveForFieldOfPlay();
+    // Whether the window has a command on this key (an enabled one only, or any).
+    bool windowCommand(const QKeyEvent* e, bool enabledOnly) const;
+    void putNoteOn();
+    void takeNoteOff();
+
     int limit_ = 0;
+    QString note_;
+    QString plainTip_;     // the tooltip without the note, while the note is on
+    bool noteOn_ = false;
 };
 
 class ClickLabel : public QLabel {

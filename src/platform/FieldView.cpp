@@ -83,6 +83,9 @@ FieldView::FieldView(FieldCanvas& canvas, QWidget* parent) : QWidget(parent), ca
     setObjectName("field");
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(320, 240);
+    // A click on the field takes the focus out of a text field, so the single
+    // keys (Space, ".", "[", "]") drive the run again.
+    setFocusPolicy(Qt::ClickFocus);
     QSizePolicy sp(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setSizePolicy(sp);
     connect(&refresh_, &QTimer::timeout, this, [this] {

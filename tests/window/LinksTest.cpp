@@ -125,6 +125,7 @@ TEST_F(LinksTest, EachWayOutOfTheFarewellWindowEndsTheProgram)
         {"x left", [](FarewellWindow* f) { f->findChild<QPushButton*>("Command2(0)")->click(); }},
         {"x right", [](FarewellWindow* f) { f->findChild<QPushButton*>("Command2(1)")->click(); }},
         {"the window itself", [](FarewellWindow* f) { QTest::mouseClick(f, Qt::LeftButton, {}, QPoint(230, 300)); }},
+        {"its title bar's close", [](FarewellWindow* f) { f->close(); }},
     };
     for (const auto& [name, way] : ways) {
         SCOPED_TRACE(name);

@@ -77,6 +77,10 @@ protected:
             return browserWorks;
         };
         o.endProgram = [this] { ++ended; };
+        o.askSavePath = [this](const QString& title, const QString&, const QString&) {
+            asked << title;
+            return savePath;
+        };
         win = std::make_unique<Fs4x3>(o);
         win->show();
         return *win;
@@ -143,6 +147,8 @@ protected:
     QStringList opened;
     bool browserWorks = false;
     int ended = 0;
+    QStringList asked;  // the titles of the save questions asked
+    QString savePath;   // the answer to them: empty is Cancel
     std::unique_ptr<Fs4x3> win;
 };
 
