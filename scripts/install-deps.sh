@@ -1,20 +1,30 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Orbitarium needs, with apt-get,
-# only when something is missing. Usage: scripts/install-deps.sh [--dev] [--fuzz] [--package]
-# (--dev adds Xvfb, openbox, xdotool and ImageMagick for looking at the window
-# without a display, and GNU parallel for scripts/sweep-exponent.sh;
-# --fuzz adds clang and its libFuzzer runtime for scripts/fuzz.sh; --package adds
-# dpkg-shlibdeps and the desktop-file and AppStream checkers for scripts/package.sh).
+# only when something is missing.
+# Usage: scripts/install-deps.sh [--program] [--dev] [--fuzz] [--package]
+# (--program: only what building and running the program needs, no test or
+# benchmark libraries; --dev adds Xvfb, openbox, xdotool and ImageMagick for
+# looking at the window without a display, and GNU parallel for
+# scripts/sweep-exponent.sh; --fuzz adds clang and its libFuzzer runtime for
+# scripts/fuzz.sh; --package adds dpkg-shlibdeps and the desktop-file and
+# AppStream checkers for scripts/package.sh).
 set -euo pipefail
 
-packages=(g++ make cmake qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
-if [[ "${1:-}" == "--dev" ]]; then
-  packages+=(xvfb xauth imagemagick openbox xdotool parallel)
-fi
+# The program: a compiler, CMake, Qt 6 with its platform plugins and charts,
+# and the font its pictures are drawn in.
+packages=(g++ make cmake qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-dejavu-core)
+tests=(libgtest-dev libbenchmark-dev)
+program_only=0
 for arg in "$@"; do
-  if [[ "$arg" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi
-  if [[ "$arg" == "--package" ]]; then packages+=(dpkg-dev desktop-file-utils appstream); fi
+  case "$arg" in
+    --program) program_only=1 ;;
+    --dev) packages+=(xvfb xauth imagemagick openbox xdotool parallel) ;;
+    --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    --package) packages+=(dpkg-dev desktop-file-utils appstream) ;;
+    *) echo "install-deps: unknown option $arg" >&2; exit 2 ;;
+  esac
 done
+[[ $program_only -eq 1 ]] || packages+=("${tests[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
