@@ -45,25 +45,30 @@ QString makeCaption(const BinnedCurve& binned, int inPlay)
 {
     const BinnedFit& fit = binned.fit();
     if (fit.slope) return QStringLiteral("Rotation curve — ") + QString::fromStdString(binnedFitText(fit));
+    // Within the pair's zone its own shape pulls as much as its mass: the
+    // stars there say nothing clean about the law.
+    const double zone = binned.zoneRadius();
+    const QString beyond = zone > 0 ? QStringLiteral("beyond the pair's zone of %1 twips").arg(zone, 0, 'f', 0)
+                                    : QStringLiteral("beyond the centre");
     const QString why = inPlay == 0 ? QStringLiteral("no stars in play")
-                                    : QStringLiteral("fewer than %1 radial bins with stars beyond the centre's zone")
-                                          .arg(BinnedCurve::kMinFitBins);
+                                    : QStringLiteral("fewer than %1 radial bins with stars %2")
+                                          .arg(BinnedCurve::kMinFitBins)
+                                          .arg(beyond);
     return QStringLiteral("Rotation curve — slope: none (%1)").arg(why);
 }
 
 // What the data of NGC 3198 say, whatever the scale: how far its observed
 // speed stands above what its visible matter gives at its outermost point,
 // and the exponent its outer curve implies.
-QString ngcCaption(std::span<const ObservedRow> rows, const ObservedScale& scale)
+QString ngcCaption(std::span<const ObservedRow> rows)
 {
     if (rows.empty()) return {};
     const ExponentFit outer = ngcOuterExponent(rows);
-    return QStringLiteral("NGC 3198: V_obs / V_bar = %1 at %2 kpc; its curve beyond %3 kpc implies exponent %4 · %5")
+    return QStringLiteral("NGC 3198: V_obs / V_bar = %1 at %2 kpc; its curve beyond %3 kpc implies exponent %4")
         .arg(QString::fromStdString(twoDecimals(ngcOuterSpeedRatio(rows))))
         .arg(rows.back().radiusKpc, 0, 'f', 1)
         .arg(kNgcOuterFromKpc, 0, 'f', 0)
-        .arg(QString::fromStdString(exponentWithErrorText(outer)))
-        .arg(QString::fromStdString(ngcScaleText(scale)));
+        .arg(QString::fromStdString(exponentWithErrorText(outer)));
 }
 
 // What the charts draw besides the stars and the predicted curves: the
@@ -313,7 +318,7 @@ void CurvePanel::refresh(const World& w, const CurveLaw& law, long long tick)
     s.below.follow(against);
 
     s.caption = makeCaption(s.binned, static_cast<int>(s.curve.stars().size()));
-    if (s.ngc && s.ngcProblem.isEmpty()) s.caption += "\n" + ngcCaption(s.ngcRows, s.scale);
+    if (s.ngc && s.ngcProblem.isEmpty()) s.caption += "\n" + ngcCaption(s.ngcRows);
     ++s.frame;
     if (isVisible()) redraw();
 }

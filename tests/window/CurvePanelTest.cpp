@@ -222,9 +222,9 @@ TEST_F(CurvePanelTest, WithoutAFitTheSlopeIsNoneAndTheCaptionSaysWhy)
     };
     const Case cases[] = {
         {"no stars", {}, "slope: none (no stars in play)"},
-        {"two stars", {1000, 2000}, "slope: none (fewer than 3 radial bins with stars beyond the centre's zone)"},
+        {"two stars", {1000, 2000}, "slope: none (fewer than 3 radial bins with stars beyond the pair's zone of 500 twips)"},
         {"one radius", {1500, 1500, 1500, 1500},
-         "slope: none (fewer than 3 radial bins with stars beyond the centre's zone)"},
+         "slope: none (fewer than 3 radial bins with stars beyond the pair's zone of 500 twips)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
