@@ -184,7 +184,8 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
     connect(run_.get(), &RunState::changed, this, &Fs4x3::onPhase);
 
     curve_ = new CurvePanel;
-    connect(go_.get(), &RunStart::started, curve_, &CurvePanel::newRun);
+    // The charts count the run's own ticks from the tick it started at.
+    connect(go_.get(), &RunStart::started, curve_, [this] { curve_->newRun(simulation_->ticks()); });
     view_->setOnRefresh([this] { refreshCurve(); });
 
     view_->setTagSource([this]() -> std::optional<QPointF> {
@@ -504,7 +505,14 @@ QString Fs4x3::statusText() const
 QString Fs4x3::askSavePath(const QString& title, const QString& suggested, const QString& filter)
 {
     if (askSavePath_) return askSavePath_(title, suggested, filter);
-    return QFileDialog::getSaveFileName(this, title, suggested, filter, nullptr, QFileDialog::DontUseNativeDialog);
+    QFileDialog d(this, title, suggested, filter);
+    d.setOption(QFileDialog::DontUseNativeDialog);
+    d.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without its ending gets the suggested one.
+    d.setDefaultSuffix(QFileInfo(suggested).suffix());
+    // Wide enough for the sizes and dates to read whole.
+    d.resize(d.sizeHint().expandedTo(QSize(820, 520)).boundedTo(size()));
+    return d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty() ? d.selectedFiles().constFirst() : QString();
 }
 
 void Fs4x3::saved(const QString& what, const QString& path)
