@@ -57,8 +57,12 @@ void StarDots::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget
     image_.setDevicePixelRatio(dpr);
     const int iw = size.width(), ih = size.height();
     for (const Dot& d : dots_) {
-        const double fx = (d.x - x0_) * sx, fy = h - (d.y - y0_) * sy;
-        if (!(fx >= 0 && fx < w && fy >= 0 && fy < h)) continue;
+        // A dot beyond the axes (they follow all but the farthest few) is
+        // drawn at the edge it passed, so it still counts to the eye.
+        double fx = (d.x - x0_) * sx, fy = h - (d.y - y0_) * sy;
+        if (std::isnan(fx) || std::isnan(fy)) continue;
+        fx = std::clamp(fx, 0.0, w - 1);
+        fy = std::clamp(fy, 0.0, h - 1);
         const int cx = static_cast<int>(fx), cy = static_cast<int>(fy);
         const QRgb c = d.colour | 0xff000000u;
         for (const QPoint& o : disc_) {

@@ -119,7 +119,10 @@ double drawable(double v, double lo, double hi)
 double mostOf(std::vector<double>& v)
 {
     if (v.empty()) return 0;
-    const auto at = v.end() - 1 - static_cast<std::ptrdiff_t>(v.size() / 50);
+    // The top 2 %, and from twenty values on at least the single farthest: one
+    // star flung out of a small galaxy does not set the axis either.
+    const std::size_t skip = std::max<std::size_t>(v.size() / 50, v.size() >= 20 ? 1 : 0);
+    const auto at = v.end() - 1 - static_cast<std::ptrdiff_t>(skip);
     std::nth_element(v.begin(), at, v.end());
     return *at;
 }

@@ -107,6 +107,9 @@ struct CurvePanel::State {
     std::vector<double> radii, speeds;  // scratch for the axes' extents
     long long lastRecord = 0;
     bool recorded = false;
+    // The tick the run started at, so the charts count the run's own ticks;
+    // -1 until known (the first refresh of a run stands in for it).
+    long long runStart = -1;
     // Bumped whenever what the charts show changes: the curve at each refresh,
     // the history at each record.
     unsigned long long frame = 1, historyVersion = 1;
@@ -258,6 +261,7 @@ void CurvePanel::restart()
     s_->keeper.rescaleNext();
     s_->recorded = false;
     s_->lastRecord = 0;
+    s_->runStart = -1;
     for (AxisRange* a : {&s_->x, &s_->y, &s_->below}) a->reset();
     accelerationChart_->reset();
     ++s_->historyVersion;
@@ -273,14 +277,16 @@ void CurvePanel::refresh(const World& w, const CurveLaw& law, long long tick)
     s.colours.colBlue = w.colBlue;
 
     if (s.recorded && tick < s.lastRecord) restart();
+    if (s.runStart < 0 || tick < s.runStart) s.runStart = tick;
+    const long long runTick = tick - s.runStart;
     // Every refresh feeds the binned curve (a refresh at the same tick, as
     // while paused, stands in for the one before); the history takes the
     // binned slope every kRecordEvery ticks.
-    s.binned.record(tick, s.curve, s.nearCircular);
+    s.binned.record(runTick, s.curve, s.nearCircular);
     // Unsigned, so that no difference of ticks can overflow; tick >= lastRecord here.
     if (!s.recorded || static_cast<unsigned long long>(tick) - static_cast<unsigned long long>(s.lastRecord) >=
                            static_cast<unsigned long long>(kRecordEvery)) {
-        s.history.record(tick, s.curve, s.binned.fit().slope);
+        s.history.record(runTick, s.curve, s.binned.fit().slope);
         s.lastRecord = tick;
         s.recorded = true;
         ++s.historyVersion;
@@ -323,9 +329,10 @@ void CurvePanel::refresh(const World& w, const CurveLaw& law, long long tick)
     if (isVisible()) redraw();
 }
 
-void CurvePanel::newRun()
+void CurvePanel::newRun(long long startTick)
 {
     restart();
+    s_->runStart = startTick < 0 ? -1 : startTick;
     if (isVisible()) redraw();
 }
 

@@ -66,8 +66,10 @@ public:
     // kRecordEvery ticks have passed since the last; a tick below the last
     // recorded one means a new run, and everything starts over.
     void refresh(const World& w, const CurveLaw& law, long long tick);
-    // A new run: the history and the axes start over.
-    void newRun();
+    // A new run, started at tick `startTick` of the ticks refresh() is given
+    // (unknown: the next refresh's): the history and the axes start over, and
+    // the charts count ticks from the run's start.
+    void newRun(long long startTick = -1);
 
     bool showNgc3198() const;
     void setShowNgc3198(bool on);

@@ -122,7 +122,10 @@ protected:
         p.setPen(kText);
         const int line = p.fontMetrics().height();
         const QRect plot = rect().adjusted(p.fontMetrics().horizontalAdvance("00000") + 8, line + 4, -64, -line - 6);
-        p.drawText(QRect(0, 2, width(), line), Qt::AlignHCenter, "mean speed by radius over the run");
+        // Cut at the end rather than lose its first letters in a narrow dock.
+        const QString title = p.fontMetrics().elidedText("mean speed by radius over the run", Qt::ElideRight,
+                                                          std::max(0, width() - 4));
+        p.drawText(QRect(2, 2, width() - 4, line), Qt::AlignHCenter, title);
         if (plot.width() < 4 || plot.height() < 4) return;
         if (samples_ == 0) {
             p.fillRect(plot, kEmptyBin);
@@ -138,9 +141,15 @@ protected:
         p.drawText(QRect(0, plot.top(), lw, line), Qt::AlignRight, numberText(range_));
         p.drawText(QRect(0, plot.top() + line, lw, line), Qt::AlignRight, "twips");
         const QRect ticks(plot.left(), plot.bottom() + 2, plot.width(), line);
-        p.drawText(ticks, Qt::AlignLeft, QString::number(first_));
-        p.drawText(ticks, Qt::AlignHCenter, "tick");
-        p.drawText(ticks, Qt::AlignRight, QString::number(last_));
+        // The run's first and last ticks at the ends, the word between them
+        // only where it keeps clear of both.
+        const QString from = QString::number(first_), to = QString::number(last_);
+        p.drawText(ticks, Qt::AlignLeft, from);
+        p.drawText(ticks, Qt::AlignRight, to);
+        const QFontMetrics fm = p.fontMetrics();
+        const int ends = 2 * std::max(fm.horizontalAdvance(from), fm.horizontalAdvance(to));
+        if (ends + fm.horizontalAdvance("tick") + 2 * fm.horizontalAdvance("  ") <= ticks.width())
+            p.drawText(ticks, Qt::AlignHCenter, "tick");
 
         // The colour key: the galaxy's sense at the top, against it at the bottom.
         const QRect key(plot.right() + 8, plot.top(), 10, plot.height());

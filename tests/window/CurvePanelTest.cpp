@@ -352,15 +352,36 @@ TEST_F(CurvePanelTest, HistoryRecordsEveryTenTicksAndStartsOverWithANewRun)
     panel.refresh(*w, {2, 2}, 100);
     EXPECT_EQ(h.size(), 11);
 
-    panel.newRun();
+    // The charts count the run's own ticks, not the program's.
+    panel.newRun(100);
     EXPECT_TRUE(h.empty());
     panel.refresh(*w, {2, 2}, 105);
     ASSERT_EQ(h.size(), 1) << "the new run's first refresh is recorded at once";
+    EXPECT_EQ(h.front().firstTick, 5);
+    for (long long t = 106; t <= 2100; ++t) panel.refresh(*w, {2, 2}, t);
+    EXPECT_EQ(h.back().lastTick, 1995) << "a record every ten ticks from the first";
+    EXPECT_EQ(panel.binned().lastTick(), 2000);
 
-    // Ticks that go back belong to a run nobody announced: it starts over too.
+    // Ticks that go back belong to a run nobody announced: it starts over too,
+    // from its first refresh.
     panel.refresh(*w, {2, 2}, 3);
     ASSERT_EQ(h.size(), 1);
-    EXPECT_EQ(h.front().firstTick, 3);
+    EXPECT_EQ(h.front().firstTick, 0);
+}
+
+// One star flung far among a few dozen does not set the speed axis: it is
+// drawn at the edge it passed, and the rest keep the chart.
+TEST_F(CurvePanelTest, OneOutlierDoesNotStretchTheSpeedAxis)
+{
+    show();
+    std::vector<double> radii;
+    for (int k = 0; k < 30; ++k) radii.push_back(1000 + 100 * k);
+    auto w = galaxy(radii);
+    w->momX[3] *= -30;  // turning back at some 600 twips a tick
+    w->momY[3] *= -30;
+    panel.refresh(*w, {2, 2}, 0);
+    EXPECT_GT(axis(Qt::Vertical)->min(), -100) << "the outlier stretched the axis";
+    EXPECT_LT(axis(Qt::Vertical)->max(), 200);
 }
 
 TEST_F(CurvePanelTest, StarsAtTheEdgeOfTheNumbersAreDrawnWithoutHarm)
