@@ -45,6 +45,10 @@ namespace {
 const char* kStyle = R"(
 QMainWindow, QWidget#panel { background: #101218; }
 QScrollArea { background: #101218; border: none; }
+QDockWidget { color: #d4d8e4; }
+QDockWidget::title { background: #23252e; padding: 3px 6px; text-align: left; }
+QMainWindow::separator { background: #2a2d36; height: 5px; width: 5px; }
+QMainWindow::separator:hover { background: #4a5064; }
 QLabel { color: #b8bccb; }
 QLabel#LaChirp\(0\) { color: #e8d890; }
 QLineEdit { background: rgb(48,48,48); color: #e6e6e6; border: 1px solid #3c3f48; padding: 1px 3px;
@@ -236,12 +240,11 @@ Fs4x3::~Fs4x3()
 void Fs4x3::layOut()
 {
     setStyleSheet(kStyle);
-    auto* centre = new QWidget;
-    centre->setObjectName("centre");
-    auto* outer = new QHBoxLayout(centre);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    outer->addWidget(view_, 1);
+    // The field of play takes all the room the panel column leaves. The panel
+    // and the rotation curve share that column, one above the other, at the
+    // panel's fixed width: the curve fills the room the panel's pages leave
+    // empty, and the field keeps its width whether the curve is shown or not.
+    setCentralWidget(view_);
 
     auto* scroll = new QScrollArea;
     scroll->setObjectName("panelScroll");
@@ -251,8 +254,12 @@ void Fs4x3::layOut()
     auto* panel = new QWidget;
     panel->setObjectName("panel");
     scroll->setWidget(panel);
-    outer->addWidget(scroll);
-    setCentralWidget(centre);
+    panelDock_ = new QDockWidget(this);
+    panelDock_->setObjectName("PanelDock");
+    panelDock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    panelDock_->setTitleBarWidget(new QWidget(panelDock_));
+    panelDock_->setWidget(scroll);
+    addDockWidget(Qt::RightDockWidgetArea, panelDock_);
 
     auto* col = new QVBoxLayout(panel);
     col->setContentsMargins(8, 6, 8, 8);
@@ -289,7 +296,17 @@ void Fs4x3::layOut()
     curveDock_->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
                             QDockWidget::DockWidgetFloatable);
     addDockWidget(Qt::RightDockWidgetArea, curveDock_);
+    splitDockWidget(panelDock_, curveDock_, Qt::Vertical);
     curveDock_->hide();
+    // Shown for the first time, the curve takes the lower part of the column:
+    // what the panel's pages leave, but never less than a readable chart.
+    connect(curveDock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (!visible || curveSized_ || curveDock_->isFloating()) return;
+        curveSized_ = true;
+        const int column = panelDock_->height() + curveDock_->height();
+        const int curve = std::max(kCurveMinHeight, column - kPanelHeightBesideCurve);
+        resizeDocks({panelDock_, curveDock_}, {column - curve, curve}, Qt::Vertical);
+    });
     auto* curveButton = makeButton("CDcurve", "Rotation curve",
                                    "Show or hide the rotation curve of the galaxy: each star's speed against its "
                                    "distance from the centre (Ctrl+R)");

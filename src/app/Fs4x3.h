@@ -105,6 +105,11 @@ public:
     // so that the window and its frame fit.
     static QRect placement(const QRect& available, const QMargins& frame = {});
     static constexpr int kPanelWidth = 376;
+    // The rotation curve below the panel, first shown: the panel keeps about
+    // this much of the column (its run controls and the top of its pages,
+    // the rest a scroll away), the curve at least kCurveMinHeight.
+    static constexpr int kPanelHeightBesideCurve = 380;
+    static constexpr int kCurveMinHeight = 340;
     // How long the status line says where a file was saved.
     static constexpr int kSavedMessageMs = 15000;
 
@@ -148,7 +153,9 @@ private:
     std::unique_ptr<Simulation> simulation_;
     std::unique_ptr<Scenes> scenes_;
     CurvePanel* curve_ = nullptr;
+    QDockWidget* panelDock_ = nullptr;
     QDockWidget* curveDock_ = nullptr;
+    bool curveSized_ = false;  // the curve's first showing has set the column's split
     std::function<void()> endProgram_;
 
     QTabWidget* tabs_ = nullptr;

@@ -38,8 +38,9 @@ bool PlotOverlay::scales(double w, double h, double& sx, double& sy) const
 StarDots::StarDots(QChart* chart, double radius, std::size_t reserve) : PlotOverlay(chart), radius_(radius)
 {
     dots_.reserve(reserve);
-    // Above the grid, under the lines.
-    setZValue(3.5);
+    // Above the grid and the lines (Qt Charts draws its series at 4, its
+    // legend at 5): a star standing on the predicted curve still shows.
+    setZValue(4.5);
 }
 
 void StarDots::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)

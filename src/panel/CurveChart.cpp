@@ -202,7 +202,8 @@ void CurveChart::setBinned(std::span<const BinnedSpeed> points)
     updateKey();
 }
 
-void CurveChart::setNgc(std::span<const ObservedRow> rows, const ObservedScale& k, const QString& problem)
+void CurveChart::setNgc(std::span<const ObservedRow> rows, const ObservedScale& k, const QString& problem,
+                        const QString& note)
 {
     QList<QPointF> hi, lo, obs, vis;
     for (const ObservedRow& r : rows) {
@@ -222,6 +223,7 @@ void CurveChart::setNgc(std::span<const ObservedRow> rows, const ObservedScale& 
         text = QStringLiteral("NGC 3198: 1 kpc = %1 twips, 1 km/s = %2 twips per tick")
                    .arg(numberText(k.twipsPerKpc), numberText(k.speedPerKms));
         if (!k.matched) text += QStringLiteral(" (default scale: no stars to match yet)");
+        if (!note.isEmpty()) text += QStringLiteral("\n") + note;
     }
     if (scale_->text() != text) scale_->setText(text);
 }

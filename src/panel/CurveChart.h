@@ -64,7 +64,9 @@ public:
     void setNgcShown(bool on);
     // NGC 3198's observed curve and its visible matter at `scale`, or the
     // problem that kept the data from loading.
-    void setNgc(std::span<const ObservedRow> rows, const ObservedScale& scale, const QString& problem);
+    // `note`: a line on what the data say, shown under the scale.
+    void setNgc(std::span<const ObservedRow> rows, const ObservedScale& scale, const QString& problem,
+                const QString& note = {});
 
     QChart* chart() const { return chart_; }
 

@@ -103,7 +103,8 @@ struct CurvePanel::State {
     bool nearCircular = false;
     ObservedScale scale;
     AxisRange x{500}, y{5}, below{0};
-    QString caption;
+    QString caption;     // the fit, and NGC 3198's figures while shown
+    QString fitCaption;  // the fit alone
     std::vector<double> radii, speeds;  // scratch for the axes' extents
     long long lastRecord = 0;
     bool recorded = false;
@@ -203,6 +204,9 @@ CurvePanel::CurvePanel(QWidget* parent) : QWidget(parent), s_(std::make_unique<S
     box->setContentsMargins(4, 4, 4, 4);
     box->setSpacing(3);
     caption_ = newCaption(this);
+    // Three lines whatever the text, so nothing below moves as it changes.
+    caption_->setFixedHeight(3 * caption_->fontMetrics().lineSpacing() + 2);
+    caption_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     box->addWidget(caption_);
 
     auto* controls = new QHBoxLayout;
@@ -323,7 +327,8 @@ void CurvePanel::refresh(const World& w, const CurveLaw& law, long long tick)
     s.y.follow(fast);
     s.below.follow(against);
 
-    s.caption = makeCaption(s.binned, static_cast<int>(s.curve.stars().size()));
+    s.fitCaption = makeCaption(s.binned, static_cast<int>(s.curve.stars().size()));
+    s.caption = s.fitCaption;
     if (s.ngc && s.ngcProblem.isEmpty()) s.caption += "\n" + ngcCaption(s.ngcRows);
     ++s.frame;
     if (isVisible()) redraw();
@@ -459,7 +464,9 @@ void CurvePanel::showEvent(QShowEvent* e)
 void CurvePanel::redraw()
 {
     if (!isVisible()) return;
-    if (caption_->text() != s_->caption) caption_->setText(s_->caption);
+    // On screen the caption holds the fit; NGC 3198's figures stand with its
+    // scale on the curve tab, so the caption's height never changes.
+    if (caption_->text() != s_->fitCaption) caption_->setText(s_->fitCaption);
     QWidget* shown = tabs_->currentWidget();
     if (shown == curveChart_ && drawn_.curve != s_->frame) {
         drawCurve(*curveChart_);
@@ -482,7 +489,7 @@ void CurvePanel::drawCurve(CurveChart& c) const
     c.setStars(s.curve.stars(), s.colours);
     c.setPredicted(s.curve.samples(), s.curve.exponent(), stats.zoneRadius);
     c.setBinned(stats.binned);
-    if (s.ngc) c.setNgc(s.ngcRows, s.scale, s.ngcProblem);
+    if (s.ngc) c.setNgc(s.ngcRows, s.scale, s.ngcProblem, ngcCaption(s.ngcRows));
 }
 
 void CurvePanel::drawAcceleration(AccelerationChart& c) const

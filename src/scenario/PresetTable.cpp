@@ -42,10 +42,9 @@ const std::array<Preset, kPresets>& presetTable()
           write("TXref", "4"), write("SSSlow", "4"), autoC(false), autoC(true), write("Text1", "5"),
           write("Text5", "5"), show("Frame9")}},
         {"Balanced Disc",
-         std::string("Every star starts on a circular orbit around the central mass, so the rotation curve ") +
-             "shows the law of gravity itself: the speed falls as r^-1/2 under the exponent 2 and stays flat "
-             "under 1. Type another exponent and press again, or type it during the run and watch the curve "
-             "change; raise the Spread to heat the disc.",
+         std::string("Every star starts on a circular orbit, so the rotation curve shows the law itself: ") +
+             "r^-1/2 under the exponent 2, flat under 1. Type another exponent and press again; "
+             "Disc Spread heats the disc.",
          {}},
     }};
     return table;
