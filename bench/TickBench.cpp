@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -18,6 +19,7 @@
 
 #include "engine/Ticker.h"
 #include "engine/PullKernel.h"
+#include "engine/WorkerPool.h"
 #include "engine/ReferenceTick.h"
 
 namespace {
@@ -83,14 +85,14 @@ TickInputs inputs(const Config& c)
 }
 
 // kernels: the pull kernels to use, nullptr for the best this processor runs.
-void fastTick(benchmark::State& state, Config c, const KernelSet* kernels)
+void fastTick(benchmark::State& state, Config c, const KernelSet* kernels, Threading threading)
 {
     const World start = scene(c.bodies);
     const TickInputs in = inputs(c);
     World w = start;
     SeededRandom rnd(1);
     NullCanvas canvas;
-    Ticker ticker(kernels ? *kernels : bestKernelSet());
+    Ticker ticker(kernels ? *kernels : bestKernelSet(), threading);
     for (auto _ : state) {
         state.PauseTiming();
         w = start;
@@ -131,6 +133,25 @@ std::string nameOf(const std::string& which, const Config& c)
     return "tick/" + which + buf;
 }
 
+// Sizes about where sharing the pull sums starts to pay: a few attractors
+// among a thousand bodies, and fewer bodies all attracting.
+const std::vector<Config> kEdgeConfigs = {
+    {1000, 2, 2},  {1000, 5, 2},  {1000, 10, 2},  {1000, 20, 2}, {1000, 40, 2},
+    {100, 999, 2}, {150, 999, 2}, {200, 999, 2}, {300, 999, 2}, {400, 999, 2},
+};
+
+std::string threadName(const std::string& which, const Config& c, int threads)
+{
+    return nameOf(which, c) + "/threads:" + std::to_string(threads);
+}
+
+// The pairs a tick of the scene sums: every attractor with every other body.
+long pairsOf(const Config& c)
+{
+    const long m = std::min<long>(c.bodies, static_cast<long>(std::floor(c.planetoidFactor)) + 1);
+    return m * (m - 1) / 2 + m * (c.bodies - m);
+}
+
 // Collects the CPU time per tick, median and fastest of the repetitions, while
 // printing as usual.
 class Collector final : public benchmark::ConsoleReporter {
@@ -142,7 +163,9 @@ public:
         for (const Run& run : runs) {
             if (run.error_occurred) continue;
             const std::string& name = run.run_name.function_name;
-            const double t = run.GetAdjustedCPUTime();
+            // Threads working for the tick spend time this thread's clock does not see.
+            const bool wall = name.rfind("tick/threads", 0) == 0 || name.rfind("tick/edge", 0) == 0;
+            const double t = wall ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
             if (run.run_type == Run::RT_Iteration) {
                 times[name].push_back(t);
             } else if (run.aggregate_name == "median") {
@@ -189,7 +212,7 @@ int main(int argc, char** argv)
             ->ComputeStatistics("min", fastest);
     };
     for (const Config& c : kConfigs) {
-        add(nameOf("fast", c), fastTick, c, static_cast<const KernelSet*>(nullptr));
+        add(nameOf("fast", c), fastTick, c, static_cast<const KernelSet*>(nullptr), Threading{});
         add(nameOf("literal", c), literalTick, c);
     }
     // The fast tick with each set of pull kernels this processor runs: the
@@ -197,7 +220,27 @@ int main(int argc, char** argv)
     const std::vector<Config> kernelConfigs = {
         {600, 2, 2}, {600, 2, 1.5}, {1000, 2, 2}, {1000, 999, 2}, {1000, 999, 1.5}};
     for (const KernelSet* k : runnableKernelSets())
-        for (const Config& c : kernelConfigs) add(nameOf(std::string("kernels-") + k->name, c), fastTick, c, k);
+        for (const Config& c : kernelConfigs) add(nameOf(std::string("kernels-") + k->name, c), fastTick, c, k, Threading{});
+
+    // Threads against one thread, in wall time: every body attracting, half of
+    // them, and the galaxy case, which stays below the size the threads start
+    // from. Then the edge: the threads forced on at every size.
+    const KernelSet* best = &bestKernelSet();
+    std::vector<int> threadCounts{1, 2};
+    if (usableCores() > 2) threadCounts.push_back(usableCores());
+    const std::vector<Config> threadConfigs = {{1000, 999, 2}, {1000, 999, 1.5}, {1000, 500.5, 2},
+                                               {1000, 2, 2},   {600, 999, 2},    {1000, 999, 1}};
+    auto addThreads = [&](const std::string& which, const Config& c, int threads, long fromPairs) {
+        benchmark::RegisterBenchmark(threadName(which, c, threads).c_str(), fastTick, c, best,
+                                     Threading{threads, fromPairs})
+            ->Unit(benchmark::kMicrosecond)
+            ->UseRealTime()
+            ->ComputeStatistics("min", fastest);
+    };
+    for (const Config& c : threadConfigs)
+        for (int t : threadCounts) addThreads("threads", c, t, Threading::kFromPairs);
+    for (const Config& c : kEdgeConfigs)
+        for (int t : {1, 2}) addThreads("edge", c, t, 0);
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
@@ -215,6 +258,32 @@ int main(int argc, char** argv)
         std::printf("%6d %6g %4g | %10.2f %10.2f | %11.1f %11.1f | %16.1f %10.1f\n", c.bodies, c.planetoidFactor,
                     c.exponent, f.median, f.min, l.median, l.min, ratio(l.median, f.median), ratio(l.min, f.min));
     }
+    auto threadTable = [&](const char* title, const std::string& which, const std::vector<Config>& configs,
+                           const std::vector<int>& counts) {
+        bool shown = false;
+        for (const Config& c : configs) {
+            const auto one = collector.of(threadName(which, c, 1));
+            if (one.median == 0) continue;
+            if (!shown) {
+                std::printf("\n%s, wall time in microseconds (median, fastest)\n%6s %6s %6s %4s |", title, "bodies",
+                            "pairs", "factor", "exp");
+                for (int t : counts) std::printf(" %8s%-2d %8s |", "threads ", t, "");
+                std::printf(" %s\n", "1 thread / most");
+            }
+            shown = true;
+            std::printf("%6d %6ld %6g %4g |", c.bodies, pairsOf(c), c.planetoidFactor, c.exponent);
+            double last = 0;
+            for (int t : counts) {
+                const auto f = collector.of(threadName(which, c, t));
+                std::printf(" %9.1f %8.1f |", f.median, f.min);
+                last = f.median;
+            }
+            std::printf(" %.2f\n", last > 0 ? one.median / last : 0.0);
+        }
+    };
+    threadTable("Threads against one thread", "threads", threadConfigs, threadCounts);
+    threadTable("Threads forced on at every size (the edge)", "edge", kEdgeConfigs, {1, 2});
+
     bool header = false;
     for (const KernelSet* k : runnableKernelSets()) {
         for (const Config& c : kernelConfigs) {

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <string>
 
 #include "app/Fs4x3.h"
 #include "platform/Controls.h"
@@ -87,12 +88,14 @@ World spreadCrowd()
 }
 
 // galaxy: Oscillate from a fixed seed; otherwise 1000 bodies all attracting.
-void atMax(benchmark::State& state, bool galaxy)
+// threads: for the tick, 0 for one per core.
+void atMax(benchmark::State& state, bool galaxy, int threads)
 {
     QTemporaryDir dir;
     for (auto _ : state) {
         WindowOptions o;
         o.recordInMemory = true;
+        o.threads = threads;
         Fs4x3 w(o);
         w.show();
         if (galaxy) {
@@ -113,6 +116,7 @@ void atMax(benchmark::State& state, bool galaxy)
         int inPlay = 0;
         for (int i = 0; i <= w.world().bodyCount; ++i) inPlay += w.world().outOfPlay[i] == 0;
         state.counters["in_play_at_end"] = inPlay;
+        state.counters["threads"] = w.simulation().threads();
     }
 }
 
@@ -123,12 +127,19 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     QApplication app(argc, argv);
+    // One thread against one per core (the default) in the same run.
     for (int ms : {500, 3000}) {
-        benchmark::RegisterBenchmark("window/max/oscillate", atMax, true)->Arg(ms)->Iterations(1)->Unit(benchmark::kSecond);
-        benchmark::RegisterBenchmark("window/max/1000-attracting", atMax, false)
-            ->Arg(ms)
-            ->Iterations(1)
-            ->Unit(benchmark::kSecond);
+        for (int threads : {1, 0}) {
+            const std::string suffix = threads == 1 ? "/threads:1" : "/threads:cores";
+            benchmark::RegisterBenchmark(("window/max/oscillate" + suffix).c_str(), atMax, true, threads)
+                ->Arg(ms)
+                ->Iterations(1)
+                ->Unit(benchmark::kSecond);
+            benchmark::RegisterBenchmark(("window/max/1000-attracting" + suffix).c_str(), atMax, false, threads)
+                ->Arg(ms)
+                ->Iterations(1)
+                ->Unit(benchmark::kSecond);
+        }
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -2,9 +2,10 @@
 # Installs what is missing, then runs every check: the Release build with
 # warnings as errors (preset ci, build-ci/) and the whole suite; the suite again
 # under AddressSanitizer and UndefinedBehaviorSanitizer (preset asan-ubsan,
-# build-asan/), the window, headless and monkey tests included; then 30 s of
-# fuzzing per libFuzzer target. Ends with the stages and their times, and exits
-# non-zero when any stage failed.
+# build-asan/), the window, headless and monkey tests included; the engine's
+# and the window's tests under ThreadSanitizer (preset tsan, build-tsan/); then
+# 30 s of fuzzing per libFuzzer target. Ends with the stages and their times,
+# and exits non-zero when any stage failed.
 # Usage: scripts/test.sh [--quick]   (--quick: the Release build and suite only)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -32,6 +33,16 @@ stage() {
   [[ "$outcome" == ok ]]
 }
 quiet() { "$@" >/dev/null; }
+# The engine's tests (their suites named from tests/engine, parameterised ones
+# too) and every window test, from the ThreadSanitizer build.
+tsan_tests() {
+  local suites filter
+  suites=$(grep -hoE '^ *(TEST|TEST_F|TEST_P)\( *[A-Za-z0-9_]+' tests/engine/*.cpp | sed 's/.*( *//' | sort -u)
+  filter=$(for s in $suites; do printf '%s.*:*/%s.*:' "$s" "$s"; done)
+  export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+  build-tsan/tests/orb_core_tests --gtest_brief=1 --gtest_filter="${filter%:}" &&
+    QT_QPA_PLATFORM=offscreen build-tsan/tests/orb_window_tests --gtest_brief=1
+}
 report() {
   echo
   echo "=== stages                   wall    cpu"
@@ -54,6 +65,10 @@ stage "ci: configure" quiet cmake --preset ci &&
 stage "asan-ubsan: configure" quiet cmake --preset asan-ubsan &&
   stage "asan-ubsan: build" cmake --build --preset asan-ubsan &&
   stage "asan-ubsan: tests" ctest --preset asan-ubsan
+
+stage "tsan: configure" quiet cmake --preset tsan &&
+  stage "tsan: build" cmake --build --preset tsan &&
+  stage "tsan: tests" tsan_tests
 
 stage "fuzz 30 s per target" scripts/fuzz.sh 30
 exit "$failed"

@@ -178,7 +178,8 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
     go_ = std::make_unique<RunStart>(*stage_, *settings_, *score_, *links_);
     presets_ = std::make_unique<Presets>(*stage_, *settings_, *pause_, *go_);
     simulation_ = std::make_unique<Simulation>(*stage_, *settings_, *presets_, *editor_,
-                                               options.kernels ? *options.kernels : bestKernelSet());
+                                               options.kernels ? *options.kernels : bestKernelSet(),
+                                               Threading{options.threads > 0 ? options.threads : usableCores()});
     scenes_ = std::make_unique<Scenes>(*stage_, *settings_, *pause_, *go_);
     connect(settings_.get(), &Settings::labelClicked, editor_.get(), &BodyEditor::La_Click);
     // A new tick interval counts from the moment its field is left.

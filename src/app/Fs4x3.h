@@ -49,6 +49,7 @@ struct WindowOptions {
     QString recordFile;                  // the record file; the default place when empty
     bool recordInMemory = false;         // keep the record in memory only, touching no file
     const KernelSet* kernels = nullptr;  // the pull kernels; the best this processor runs when null
+    int threads = 0;                     // threads for the tick; 0: one per core this process may use
     // Opens a web address; false when no browser could be started. The
     // desktop's default browser when unset.
     std::function<bool(const QString&)> openUrl;

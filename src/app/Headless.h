@@ -19,6 +19,7 @@ QString clipped(const QString& text, int most = 80);
 struct HeadlessOptions {
     QString recordFile;                  // empty: the record is kept in memory
     const KernelSet* kernels = nullptr;  // the best this processor runs when null
+    int threads = 0;                     // threads for the tick; 0: one per core this process may use
 };
 
 // Runs the window offscreen and carries out the actions in the order given.

@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     // with --headless, the actions.
     bool headless = false;
     QString load, record;
-    std::optional<QString> kernels;
+    std::optional<QString> kernels, threads;
     QStringList actions;
     for (int i = 1; i < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
@@ -50,6 +50,7 @@ int main(int argc, char** argv)
         if (a == "--headless") headless = true;
         else if (a == "--record-file") value(record);
         else if (a == "--kernels") value(kernels.emplace());
+        else if (a == "--threads") value(threads.emplace());
         else if (headless) actions << a;
         else if (a == "--load") value(load);
         else {
@@ -62,6 +63,15 @@ int main(int argc, char** argv)
         kernelSet = orb::findKernelSet(kernels->toStdString());
         if (!kernelSet) {
             say("--kernels \"" + orb::clipped(*kernels) + "\": this computer runs " + orb::kernelNames().join(", "));
+            return 2;
+        }
+    }
+    int threadCount = 0;  // one per core
+    if (threads) {
+        bool ok = false;
+        threadCount = threads->trimmed().toInt(&ok);
+        if (!ok || threadCount < 1 || threadCount > 256) {
+            say("--threads \"" + orb::clipped(*threads) + "\": a whole number from 1 to 256");
             return 2;
         }
     }
@@ -85,11 +95,12 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("orbitarium");
     QApplication::setOrganizationName("orbitarium");
     QApplication::setApplicationVersion(ORB_VERSION);
-    if (headless) return orb::runHeadless({record, kernelSet}, actions);
+    if (headless) return orb::runHeadless({record, kernelSet, threadCount}, actions);
 
     orb::WindowOptions options;
     options.recordFile = record;
     options.kernels = kernelSet;
+    options.threads = threadCount;
     orb::Fs4x3 window(options);
     // The window fills the screen's free area; left maximised, it keeps a
     // place where it and its frame fit.

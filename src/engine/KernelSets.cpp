@@ -45,6 +45,24 @@ const KernelSet* findKernelSet(std::string_view name)
     return nullptr;
 }
 
+void finishRow(const RowCarry& c, int p, PowKind kind, double& sx, double& sy, double& near)
+{
+    near = c.near;
+    if (kind == PowKind::General) {
+        sx += c.x[0];
+        sy += c.y[0];
+        return;
+    }
+    // Partial sum l of the row takes the pairs q = p + 1 + l + 8k.
+    double lx[kRowLanes], ly[kRowLanes];
+    for (int l = 0; l < kRowLanes; ++l) {
+        lx[l] = c.x[(p + 1 + l) % kRowLanes];
+        ly[l] = c.y[(p + 1 + l) % kRowLanes];
+    }
+    sx += ((lx[0] + lx[1]) + (lx[2] + lx[3])) + ((lx[4] + lx[5]) + (lx[6] + lx[7]));
+    sy += ((ly[0] + ly[1]) + (ly[2] + ly[3])) + ((ly[4] + ly[5]) + (ly[6] + ly[7]));
+}
+
 PowKind powKindOf(double e)
 {
     if (e == 2.0) return PowKind::Two;

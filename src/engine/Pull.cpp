@@ -16,8 +16,18 @@ void addPull(World& w, int i, double sumX, double sumY)
     if (std::isfinite(my)) w.momY[i] = my;
 }
 
-PullPass::PullPass(const KernelSet& kernels) : kernels_(kernels)
+struct PullPass::Tick {
+    PullRowArgs args;
+    int nb;
+    double pR, pR2, cR;
+};
+
+PullPass::PullPass(const KernelSet& kernels, Threading threading)
+    : kernels_(kernels), fromPairs_(threading.fromPairs)
 {
+    if (threading.threads > 1) pool_ = std::make_unique<WorkerPool>(threading.threads);
+    found_.resize(static_cast<std::size_t>(threads()));
+    for (auto& f : found_) f.reserve(256);
     const std::size_t cap = kSlots + kPullPad;
     for (auto* v : {&ax_, &ay_, &ak_, &asx_, &asy_, &anear_, &bx_, &by_, &bsx_, &bsy_, &bnear_})
         v->resize(cap);
@@ -55,6 +65,68 @@ void PullPass::drawBody(const World& w, Canvas& canvas, int i)
 }
 
 
+namespace {
+
+double dist(double x1, double y1, double x2, double y2)
+{
+    const double dx = x2 - x1, dy = y2 - y1;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// A sum that is not finite holds a pull that is not finite (or overflowed on
+// its own): sum again pair by pair in the order of the plain pass, leaving out
+// the pulls that are not finite.
+void resum(const PullRowArgs& a, double pR, double xi, double yi, int self, double& sx, double& sy)
+{
+    if (std::isfinite(sx) && std::isfinite(sy)) return;
+    sx = 0;
+    sy = 0;
+    for (int q = 0; q < a.m; ++q) {
+        double px, py;
+        if (q != self && exactPull(xi, yi, a.x[q], a.y[q], a.g[q], pR, a.kind, a.e, px, py)) {
+            sx += px;
+            sy += py;
+        }
+    }
+}
+
+}  // namespace
+
+void PullPass::attractorsDone(const Tick& t, int p0, int p1, std::vector<Event>& ev)
+{
+    const int m = t.args.m;
+    auto inZone = [&](double r) { return r != 0.0 && !(r > t.pR) && r > t.cR; };
+    for (int p = p0; p < p1; ++p) {
+        const int bi = aidx_[p];
+        resum(t.args, t.pR, ax_[p], ay_[p], p, asx_[p], asy_[p]);
+        sumX_[bi] = asx_[p];
+        sumY_[bi] = asy_[p];
+        if (!(anear_[p] <= t.pR2)) continue;  // nobody inside the planet radius
+        for (int q = p + 1; q < m; ++q) {
+            if (inZone(dist(ax_[p], ay_[p], ax_[q], ay_[q]))) {
+                ev.emplace_back(static_cast<std::int16_t>(bi), aidx_[q]);
+                ev.emplace_back(aidx_[q], static_cast<std::int16_t>(bi));
+            }
+        }
+    }
+}
+
+// Bodies beyond the planetoid factor are pulled by the attractors only.
+void PullPass::bodiesDone(const Tick& t, int b0, int b1, std::vector<Event>& ev)
+{
+    const int m = t.args.m;
+    auto inZone = [&](double r) { return r != 0.0 && !(r > t.pR) && r > t.cR; };
+    for (int b = b0; b < b1; ++b) {
+        const int i = bidx_[b];
+        resum(t.args, t.pR, bx_[b], by_[b], -1, bsx_[b], bsy_[b]);
+        sumX_[i] = bsx_[b];
+        sumY_[i] = bsy_[b];
+        if (!(bnear_[b] <= t.pR2)) continue;
+        for (int q = 0; q < m; ++q)
+            if (inZone(dist(bx_[b], by_[b], ax_[q], ay_[q]))) ev.emplace_back(static_cast<std::int16_t>(i), aidx_[q]);
+    }
+}
+
 void PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource& rnd, TickStats& st)
 {
     const int n = lastBody(w);
@@ -85,65 +157,35 @@ void PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource&
         ++nb;
     }
 
-    const double pR = w.planetRadius, cR = w.coreRadius, e = in.gravityExponent;
+    const double pR = w.planetRadius, e = in.gravityExponent;
     // The kernels' quick forms of r^e need every pulling pair at least 1 apart.
     const PowKind kind = pR >= 1 ? powKindOf(e) : PowKind::General;
     const double pR2 = radiusSquaredBound(pR);
-    const PullRowArgs args{ax_.data(), ay_.data(), ak_.data(), m, pR2, kind, e};
+    const Tick t{{ax_.data(), ay_.data(), ak_.data(), m, pR2, kind, e}, nb, pR, pR2, static_cast<double>(w.coreRadius)};
     const KernelSet& k = kernels_;
-    auto inZone = [&](double r) { return r != 0.0 && !(r > pR) && r > cR; };
-    auto dist = [&](double x1, double y1, double x2, double y2) {
-        const double dx = x2 - x1, dy = y2 - y1;
-        return std::sqrt(dx * dx + dy * dy);
-    };
-    // A sum that is not finite holds a pull that is not finite (or overflowed on
-    // its own): sum again pair by pair in the order of the plain pass, leaving
-    // out the pulls that are not finite.
-    auto resum = [&](double xi, double yi, int self, double& sx, double& sy) {
-        if (std::isfinite(sx) && std::isfinite(sy)) return;
-        sx = 0;
-        sy = 0;
-        for (int q = 0; q < m; ++q) {
-            double px, py;
-            if (q != self && exactPull(xi, yi, ax_[q], ay_[q], ak_[q], pR, kind, e, px, py)) {
-                sx += px;
-                sy += py;
-            }
-        }
-    };
 
     // Every body in play gets its sum written below; nobody else's is read.
     events_.clear();
-    // Attractors pull each other: each pair once.
-    if (m > 0) {
-        k.symmetric(args, asx_.data(), asy_.data(), anear_.data());
-        for (int p = 0; p < m; ++p) {
-            const int bi = aidx_[p];
-            resum(ax_[p], ay_[p], p, asx_[p], asy_[p]);
-            sumX_[bi] = asx_[p];
-            sumY_[bi] = asy_[p];
-            if (!(anear_[p] <= pR2)) continue;  // nobody inside the planet radius
-            for (int q = p + 1; q < m; ++q) {
-                if (inZone(dist(ax_[p], ay_[p], ax_[q], ay_[q]))) {
-                    events_.emplace_back(static_cast<std::int16_t>(bi), aidx_[q]);
-                    events_.emplace_back(aidx_[q], static_cast<std::int16_t>(bi));
-                }
-            }
-        }
-    }
-    // Bodies beyond the planetoid factor are pulled by the attractors only.
-    if (nb > 0) {
-        k.pulled(args, bx_.data(), by_.data(), nb, bsx_.data(), bsy_.data(), bnear_.data());
-        for (int b = 0; b < nb; ++b) {
-            const int i = bidx_[b];
-            resum(bx_[b], by_[b], -1, bsx_[b], bsy_[b]);
-            sumX_[i] = bsx_[b];
-            sumY_[i] = bsy_[b];
-            if (!(bnear_[b] <= pR2)) continue;
-            for (int q = 0; q < m; ++q)
-                if (inZone(dist(bx_[b], by_[b], ax_[q], ay_[q])))
-                    events_.emplace_back(static_cast<std::int16_t>(i), aidx_[q]);
-        }
+    const long pairs = static_cast<long>(m) * (m - 1) / 2 + static_cast<long>(m) * nb;
+    if (!pool_ || pairs < fromPairs_) {
+        // Attractors pull each other, each pair once; they pull the others.
+        if (m > 0) k.symmetric(t.args, asx_.data(), asy_.data(), anear_.data());
+        attractorsDone(t, 0, m, events_);
+        if (nb > 0) k.pulled(t.args, bx_.data(), by_.data(), nb, bsx_.data(), bsy_.data(), bnear_.data());
+        bodiesDone(t, 0, nb, events_);
+    } else {
+        const PullArrays arrays{t.args,     asx_.data(), asy_.data(), anear_.data(), bx_.data(),
+                                by_.data(), nb,          bsx_.data(), bsy_.data(),   bnear_.data()};
+        split_.reset(m);
+        auto job = [&](int worker) {
+            std::vector<Event>& ev = found_[static_cast<std::size_t>(worker)];
+            ev.clear();
+            split_.work(
+                k, arrays, [&](int p0, int p1) { attractorsDone(t, p0, p1, ev); },
+                [&](int b0, int b1) { bodiesDone(t, b0, b1, ev); });
+        };
+        pool_->run(job);
+        for (const auto& f : found_) events_.insert(events_.end(), f.begin(), f.end());
     }
 
     // Partial collisions and drawing in the order of the pair-by-pair pass:

@@ -6,13 +6,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include "engine/Canvas.h"
 #include "engine/PullKernel.h"
+#include "engine/PullSplit.h"
 #include "engine/RandomSource.h"
 #include "engine/TickInputs.h"
+#include "engine/WorkerPool.h"
 #include "world/World.h"
 
 namespace orb {
@@ -20,16 +23,37 @@ namespace orb {
 // Adds a pull sum to body i's momentum unless the result would not be finite.
 void addPull(World& w, int i, double sumX, double sumY);
 
+// How many threads share the pull sums, and from what size on. Below it a
+// wake-up costs more than the second thread saves: the galaxies, with three
+// attractors and a thousand stars (3000 pairs), stay on one thread.
+struct Threading {
+    // The pairs a tick sums (m (m - 1) / 2 among m attractors, m for each
+    // other body) from which the threads share them.
+    static constexpr long kFromPairs = 20000;
+    int threads = 1;  // in all, the ticking thread included
+    long fromPairs = kFromPairs;
+};
+
 class PullPass {
 public:
-    explicit PullPass(const KernelSet& kernels);
+    explicit PullPass(const KernelSet& kernels, Threading threading = {});
     void run(World& w, const TickInputs& in, Canvas& canvas, RandomSource& rnd, TickStats& st);
     const KernelSet& kernels() const { return kernels_; }
+    int threads() const { return pool_ ? pool_->size() : 1; }
 
 private:
+    using Event = std::pair<std::int16_t, std::int16_t>;
+    struct Tick;  // what one pass shares with its helpers
     void drawBody(const World& w, Canvas& canvas, int i);
+    // After the sums of attractors p0 .. p1 - 1 (other bodies b0 .. b1 - 1):
+    // each to its body, and the pairs in the partial-collision zone into ev.
+    void attractorsDone(const Tick& t, int p0, int p1, std::vector<Event>& ev);
+    void bodiesDone(const Tick& t, int b0, int b1, std::vector<Event>& ev);
 
     const KernelSet& kernels_;
+    std::unique_ptr<WorkerPool> pool_;
+    long fromPairs_;
+    PullSplit split_;
     // Attractors packed in descending body order, padded for the vector loops,
     // and likewise the bodies in play beyond the planetoid factor.
     // ak_ is 10000 f x gravity; the near arrays hold each row's smallest r2.
@@ -38,7 +62,9 @@ private:
     std::vector<double> bx_, by_, bsx_, bsy_, bnear_;
     std::vector<std::int16_t> bidx_;
     std::vector<double> sumX_, sumY_;
-    std::vector<std::pair<std::int16_t, std::int16_t>> events_;
+    // The zone pairs each worker finds, gathered into events_.
+    std::vector<std::vector<Event>> found_;
+    std::vector<Event> events_;
     // Each body's drawing colour as last converted, by the bits of its channels.
     std::vector<std::array<std::uint32_t, 3>> colourKey_;
     std::vector<Rgb> colour_;

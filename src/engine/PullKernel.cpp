@@ -3,10 +3,12 @@
 // run plays out alike on every processor and at every optimisation level:
 //  - no fused multiply-add (plain x86-64 has none), and the one reciprocal
 //    square root below, never a hardware approximation;
-//  - sums in an order that does not depend on the vector width: each body's
-//    pulled sum runs in attractor order; each row of the symmetric loop sums
-//    into eight partial sums, each taking every eighth pair of the row,
-//    combined in a fixed order at the end.
+//  - sums in an order that does not depend on the vector width nor on how the
+//    work is cut up between threads: each body's pulled sum runs in attractor
+//    order; each row of the symmetric loop sums into eight partial sums, each
+//    taking every eighth pair of the row, combined in a fixed order at the end
+//    (finishRow), and the pulls a row hands on to later attractors are added to
+//    their sums in row order.
 // The loops spell their vectors out with the compiler's vector types, every
 // lane computed exactly as the plain expression would be. Only builtins and
 // functions of internal linkage are used, so no shared inline function is ever
@@ -31,7 +33,7 @@ constexpr int kWidth = 4;
 constexpr int kWidth = 2;
 #endif
 // Partial sums per row of the symmetric loop: the same on every instruction set.
-constexpr int kLanes = 8;
+constexpr int kLanes = kRowLanes;
 constexpr int kParts = kLanes / kWidth;  // vectors holding the partial sums
 // Vectors each loop works on side by side. The long chain of dependent steps
 // of one vector (the square root above all) otherwise leaves the processor
@@ -178,7 +180,8 @@ struct PowOne {
 // r2 is never negative, r2 > max(pR2, 0) also leaves out r2 = 0.
 inline double pullBound(double pR2) { return pR2 > 0 ? pR2 : 0.0; }
 
-// One row of the symmetric loop: attractor p against every q > p.
+// One row of the symmetric loop, attractor p against the attractors q from lo
+// up to hi, its partial sums by q mod 8.
 template <class P>
 struct Row {
     const double* __restrict x;
@@ -186,7 +189,7 @@ struct Row {
     const double* __restrict g;
     double* __restrict sx;
     double* __restrict sy;
-    int m;
+    int lo, hi;
     double bound, xp, yp, gp;
     Vd accX[kParts], accY[kParts];
     Vd nearest;  // the smallest r2 so far: a minimum needs no fixed order
@@ -197,7 +200,7 @@ struct Row {
     __attribute__((always_inline)) void rest(int& q0)
     {
         if constexpr (steps >= 1) {
-            if (q0 + kLanes * steps <= m) {
+            if (q0 + kLanes * steps <= hi) {
                 pass<steps, false>(q0);
                 q0 += kLanes * steps;
             }
@@ -205,10 +208,11 @@ struct Row {
         }
     }
 
-    // Pairs q0 .. q0 + 8 * steps - 1; with `tail`, those from m on are
-    // padding, left out by choosing, never by multiplying (padding at any place
-    // could make 0 x inf), and add +0 to the sums, which changes none.
-    template <int steps, bool tail>
+    // Pairs q0 .. q0 + 8 * steps - 1, q0 a multiple of 8; with `ends`, those
+    // before lo or from hi on are left out by choosing, never by multiplying
+    // (padding at any place could make 0 x inf), and add +0 to the sums, which
+    // changes none.
+    template <int steps, bool ends>
     __attribute__((always_inline)) void pass(int q0)
     {
         constexpr int N = steps * kParts;
@@ -223,9 +227,12 @@ struct Row {
         Pd cx = tq * dx, cy = tq * dy;
         const Pd oldX = load<N>(sx + q0), oldY = load<N>(sy + q0);
         Pd ox = oldX - tp * dx, oy = oldY - tp * dy;
-        if constexpr (tail) {
+        if constexpr (ends) {
             Pack<Vi, N> in;
-            ORB_EACH(j) in.v[j] = lanes() + (q0 + j * kWidth) < m;
+            ORB_EACH(j) {
+                const Vi q = lanes() + (q0 + j * kWidth);
+                in.v[j] = (q >= lo) & (q < hi);
+            }
             cx = choose(in, cx, zero);
             cy = choose(in, cy, zero);
             ox = choose(in, ox, oldX);
@@ -247,33 +254,56 @@ struct Row {
     }
 };
 
-// Row p pairs attractor p with every q > p, eight at a time from q = p + 1;
-// partial sum l of the row takes the pairs q = p + 1 + l + 8k in turn, so the
-// sums do not depend on how many steps one pass takes.
+// Row p against the attractors from max(p + 1, q0) up to min(m, q1), q0 a
+// multiple of 8, carrying on the row's sums in c. Partial sum l of the row
+// takes the pairs q = 8k + l in turn, in passes that start at multiples of 8,
+// so the sums do not depend on how many steps one pass takes nor on where the
+// row is cut into blocks.
+template <class P>
+__attribute__((always_inline)) inline void rowT(const PullRowArgs& a, int p, int q0, int q1, double* __restrict sx,
+                                                double* __restrict sy, RowCarry& c)
+{
+    const int lo = p + 1 > q0 ? p + 1 : q0, hi = q1 < a.m ? q1 : a.m;
+    if (lo >= hi) return;
+    Row<P> row{a.x, a.y, a.g, sx, sy, lo, hi, pullBound(a.pR2), a.x[p], a.y[p], a.g[p], {}, {},
+               Vd{} + c.near};
+    for (int u = 0; u < kParts; ++u) {
+        row.accX[u] = *reinterpret_cast<const VdInArray*>(c.x + u * kWidth);
+        row.accY[u] = *reinterpret_cast<const VdInArray*>(c.y + u * kWidth);
+    }
+    int q = lo & -kLanes;
+    if (q < lo) {
+        row.template pass<1, true>(q);
+        q += kLanes;
+    }
+    for (; q + kLanes * kUnroll <= hi; q += kLanes * kUnroll) row.template pass<kUnroll, false>(q);
+    row.template rest<kUnroll / 2>(q);
+    if (q < hi) row.template pass<1, true>(q);
+
+    for (int u = 0; u < kParts; ++u) {
+        *reinterpret_cast<VdInArray*>(c.x + u * kWidth) = row.accX[u];
+        *reinterpret_cast<VdInArray*>(c.y + u * kWidth) = row.accY[u];
+    }
+    double n = row.nearest[0];
+    for (int i = 1; i < kWidth; ++i) n = row.nearest[i] < n ? row.nearest[i] : n;
+    c.near = n;
+}
+
+template <class P>
+void symmetricBlockT(const PullRowArgs& a, int p0, int p1, int q0, int q1, double* __restrict sx,
+                     double* __restrict sy, RowCarry* carry)
+{
+    for (int p = p0; p < p1; ++p) rowT<P>(a, p, q0, q1, sx, sy, carry[p]);
+}
+
+// Every row whole, its sums combined as soon as it is done.
 template <class P>
 void symmetricT(const PullRowArgs& a, double* __restrict sx, double* __restrict sy, double* __restrict near)
 {
     for (int p = 0; p < a.m; ++p) {
-        Row<P> row{a.x, a.y, a.g, sx, sy, a.m, pullBound(a.pR2), a.x[p], a.y[p], a.g[p], {}, {},
-                   Vd{} + __builtin_inf()};
-        int q0 = p + 1;
-        for (; q0 + kLanes * kUnroll <= a.m; q0 += kLanes * kUnroll) row.template pass<kUnroll, false>(q0);
-        row.template rest<kUnroll / 2>(q0);
-        if (q0 < a.m) row.template pass<1, true>(q0);
-
-        // The partial sums in lane order, combined pairwise.
-        double lx[kLanes], ly[kLanes];
-        for (int u = 0; u < kParts; ++u) {
-            for (int i = 0; i < kWidth; ++i) {
-                lx[u * kWidth + i] = row.accX[u][i];
-                ly[u * kWidth + i] = row.accY[u][i];
-            }
-        }
-        sx[p] += ((lx[0] + lx[1]) + (lx[2] + lx[3])) + ((lx[4] + lx[5]) + (lx[6] + lx[7]));
-        sy[p] += ((ly[0] + ly[1]) + (ly[2] + ly[3])) + ((ly[4] + ly[5]) + (ly[6] + ly[7]));
-        double n = row.nearest[0];
-        for (int i = 1; i < kWidth; ++i) n = row.nearest[i] < n ? row.nearest[i] : n;
-        near[p] = n;
+        RowCarry c{};
+        rowT<P>(a, p, 0, a.m, sx, sy, c);
+        finishRow(c, p, a.kind, sx[p], sy[p], near[p]);
     }
 }
 
@@ -317,31 +347,46 @@ void pulledT(const PullRowArgs& a, const double* xs, const double* ys, int n, do
 // Any other exponent: r^e by pow, one pair at a time, in the plain pass's own
 // form a = g / r^e, pull = a * dx / r, so that a pull fails to be finite in the
 // same cases (then a's overflow, or an underflow of r^e, shows in the sum).
-// Plain sums in pair order, which the compiler may not reorder.
-void symmetricGeneral(const PullRowArgs& a, double* sx, double* sy, double* near)
+// Plain sums in pair order, which the compiler may not reorder: one partial
+// sum per row, c.x[0] and c.y[0].
+void generalRow(const PullRowArgs& a, int p, int q0, int q1, double* sx, double* sy, RowCarry& c)
 {
     const double bound = pullBound(a.pR2);
-    for (int p = 0; p < a.m; ++p) {
-        double accX = 0, accY = 0, nearest = __builtin_inf();
-        for (int q = p + 1; q < a.m; ++q) {
-            const double dx = a.x[q] - a.x[p];
-            const double dy = a.y[q] - a.y[p];
-            const double r2 = dx * dx + dy * dy;
-            nearest = r2 < nearest ? r2 : nearest;
-            if (!(r2 > bound)) continue;
-            const double r = __builtin_sqrt(r2);
-            const double rE = __builtin_pow(r, a.e);
-            const double ux = dx / r, uy = dy / r;
-            const double onP = a.g[q] / rE, onQ = a.g[p] / rE;
-            accX += onP * ux;
-            accY += onP * uy;
-            sx[q] -= onQ * ux;
-            sy[q] -= onQ * uy;
-        }
-        sx[p] += accX;
-        sy[p] += accY;
-        near[p] = nearest;
+    const int lo = p + 1 > q0 ? p + 1 : q0, hi = q1 < a.m ? q1 : a.m;
+    double accX = c.x[0], accY = c.y[0], nearest = c.near;
+    for (int q = lo; q < hi; ++q) {
+        const double dx = a.x[q] - a.x[p];
+        const double dy = a.y[q] - a.y[p];
+        const double r2 = dx * dx + dy * dy;
+        nearest = r2 < nearest ? r2 : nearest;
+        if (!(r2 > bound)) continue;
+        const double r = __builtin_sqrt(r2);
+        const double rE = __builtin_pow(r, a.e);
+        const double ux = dx / r, uy = dy / r;
+        const double onP = a.g[q] / rE, onQ = a.g[p] / rE;
+        accX += onP * ux;
+        accY += onP * uy;
+        sx[q] -= onQ * ux;
+        sy[q] -= onQ * uy;
     }
+    c.x[0] = accX;
+    c.y[0] = accY;
+    c.near = nearest;
+}
+
+void symmetricGeneral(const PullRowArgs& a, double* sx, double* sy, double* near)
+{
+    for (int p = 0; p < a.m; ++p) {
+        RowCarry c{};
+        generalRow(a, p, 0, a.m, sx, sy, c);
+        finishRow(c, p, a.kind, sx[p], sy[p], near[p]);
+    }
+}
+
+void symmetricGeneralBlock(const PullRowArgs& a, int p0, int p1, int q0, int q1, double* sx, double* sy,
+                           RowCarry* carry)
+{
+    for (int p = p0; p < p1; ++p) generalRow(a, p, q0, q1, sx, sy, carry[p]);
 }
 
 void pulledGeneral(const PullRowArgs& a, const double* xs, const double* ys, int n, double* sx, double* sy,
@@ -377,6 +422,16 @@ void symmetric(const PullRowArgs& a, double* sx, double* sy, double* near)
     }
 }
 
+void symmetricBlock(const PullRowArgs& a, int p0, int p1, int q0, int q1, double* sx, double* sy, RowCarry* carry)
+{
+    switch (a.kind) {
+    case PowKind::Two: symmetricBlockT<PowTwo>(a, p0, p1, q0, q1, sx, sy, carry); break;
+    case PowKind::OneAndHalf: symmetricBlockT<PowOneAndHalf>(a, p0, p1, q0, q1, sx, sy, carry); break;
+    case PowKind::One: symmetricBlockT<PowOne>(a, p0, p1, q0, q1, sx, sy, carry); break;
+    case PowKind::General: symmetricGeneralBlock(a, p0, p1, q0, q1, sx, sy, carry); break;
+    }
+}
+
 void pulled(const PullRowArgs& a, const double* xs, const double* ys, int n, double* sx, double* sy, double* near)
 {
     switch (a.kind) {
@@ -390,6 +445,6 @@ void pulled(const PullRowArgs& a, const double* xs, const double* ys, int n, dou
 }  // namespace
 
 extern const KernelSet kernels;
-const KernelSet kernels{&symmetric, &pulled, ORB_KERNEL_NAME};
+const KernelSet kernels{&symmetric, &symmetricBlock, &pulled, ORB_KERNEL_NAME};
 
 }  // namespace orb::ORB_KERNEL_NS

@@ -9,6 +9,7 @@
 // Every kernel set gives the same sums, bit for bit, for the same arrays, at
 // every optimisation level: a scene plays out alike on every processor.
 
+#include <limits>
 #include <span>
 #include <string_view>
 
@@ -36,6 +37,29 @@ struct PullRowArgs {
 // on attractor p to sx[p], sy[p]; near[p] = the smallest r2 from p to any q > p,
 // so that a row with near[p] <= pR2 holds some pair inside the planet radius.
 using SymmetricFn = void (*)(const PullRowArgs&, double* sx, double* sy, double* near);
+
+// Partial sums of a row of the symmetric loop.
+inline constexpr int kRowLanes = 8;
+
+// What row p of the symmetric loop has summed so far, carried from one block of
+// its pairs to the next: its partial sums by q mod 8 (one, x[0] and y[0], for
+// PowKind::General) and the smallest r2. Starts as RowCarry{}.
+struct RowCarry {
+    double x[kRowLanes] = {};
+    double y[kRowLanes] = {};
+    double near = std::numeric_limits<double>::infinity();
+};
+
+// The symmetric loop cut into blocks: rows p0 <= p < p1 against the attractors
+// q with max(p + 1, q0) <= q < min(m, q1), q0 a multiple of 8. Subtracts the
+// pull of p from sx[q], sy[q] and carries the pulls on p in carry[p]. Blocks
+// of the same rows taken in column order, blocks of the same columns in row
+// order, then finishRow for every row, give the sums of SymmetricFn bit for bit.
+using SymmetricBlockFn = void (*)(const PullRowArgs&, int p0, int p1, int q0, int q1, double* sx, double* sy,
+                                  RowCarry* carry);
+
+// Adds row p's carried sums to sx, sy, combined in a fixed order, and sets near.
+void finishRow(const RowCarry& c, int p, PowKind kind, double& sx, double& sy, double& near);
 // Pull of every attractor on each of n bodies at (xs[k], ys[k]) that are not
 // attractors. Sets sx[k], sy[k] to the sums, taken in attractor order, and
 // near[k] to the smallest r2 from body k to an attractor.
@@ -45,6 +69,7 @@ using PulledFn = void (*)(const PullRowArgs&, const double* xs, const double* ys
 // The pull loops compiled for one instruction set.
 struct KernelSet {
     SymmetricFn symmetric;
+    SymmetricBlockFn symmetricBlock;
     PulledFn pulled;
     const char* name;
 };

@@ -32,8 +32,8 @@ std::optional<int> Simulation::parseSpeed(const QString& text)
 }
 
 Simulation::Simulation(Stage& stage, Settings& settings, Presets& presets, BodyEditor& editor,
-                       const KernelSet& kernels)
-    : stage_(stage), settings_(settings), presets_(presets), editor_(editor), ticker_(kernels)
+                       const KernelSet& kernels, Threading threading)
+    : stage_(stage), settings_(settings), presets_(presets), editor_(editor), ticker_(kernels, threading)
 {
     Speed_ = new QComboBox;
     Speed_->setObjectName("Speed");

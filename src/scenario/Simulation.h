@@ -32,7 +32,8 @@ private:
 class Simulation : public QObject {
     Q_OBJECT
 public:
-    Simulation(Stage& stage, Settings& settings, Presets& presets, BodyEditor& editor, const KernelSet& kernels);
+    Simulation(Stage& stage, Settings& settings, Presets& presets, BodyEditor& editor, const KernelSet& kernels,
+               Threading threading = {});
 
     // The speeds: ticks per timeout of the tick timer, 0 for Max.
     static constexpr int kSpeeds[] = {1, 2, 5, 10, 100, 0};
@@ -48,6 +49,7 @@ public:
     void setFixedMax(int ticks) { fixedMax_ = ticks; }
 
     const KernelSet& kernels() const { return ticker_.kernels(); }
+    int threads() const { return ticker_.threads(); }
     // Ticks run since the program started.
     long long ticks() const { return ticks_; }
     // The planetoid factor and the pull factor the last tick used.

@@ -19,7 +19,9 @@
 #include "engine/Pull.h"
 #include "engine/Ticker.h"
 #include "engine/PullKernel.h"
+#include "engine/PullSplit.h"
 #include "engine/ReferenceTick.h"
+#include "engine/WorkerPool.h"
 #include "support/Golden.h"
 #include "support/Recording.h"
 
@@ -90,14 +92,23 @@ testing::AssertionResult sameWorld(const World& fast, const World& ref)
     return testing::AssertionSuccess();
 }
 
+// The thread counts every fast tick is tried with: one, and threads sharing
+// every tick however small (more threads than this computer has cores too).
+const Threading kThreadings[] = {{1}, {2, 0}, {3, 0}};
+// For the long runs: one thread, and two sharing every tick.
+const Threading kLongRunThreadings[] = {{1}, {2, 0}};
+
+std::string threadsName(const Threading& t) { return std::to_string(t.threads) + " threads"; }
+
 // One tick of the reference and of the fast tick with every set of kernels this
-// processor runs, each world with its own identically seeded random numbers;
-// fails at the first difference.
+// processor runs and every thread count, each world with its own identically
+// seeded random numbers; fails at the first difference.
 struct Lockstep {
     World ref;
     SeededRandom rndRef{99};
     struct Fast {
         const KernelSet* kernels;
+        Threading threading;
         World world;
         SeededRandom rnd{99};
         Ticker ticker;
@@ -108,7 +119,8 @@ struct Lockstep {
     explicit Lockstep(const World& start) : ref(start)
     {
         for (const KernelSet* k : runnableKernelSets())
-            fast.push_back(std::make_unique<Fast>(Fast{k, start, SeededRandom{99}, Ticker{*k}}));
+            for (const Threading& t : kThreadings)
+                fast.push_back(std::make_unique<Fast>(Fast{k, t, start, SeededRandom{99}, Ticker{*k, t}}));
     }
 
     testing::AssertionResult tick(const TickInputs& in, int t)
@@ -123,7 +135,8 @@ struct Lockstep {
             RecordingCanvas c;
             const TickStats a = f->ticker.tick(f->world, in, c, f->rnd);
             auto fail = [&] {
-                return testing::AssertionFailure() << "tick " << t << ", kernels " << f->kernels->name << ": ";
+                return testing::AssertionFailure() << "tick " << t << ", kernels " << f->kernels->name << ", "
+                                                   << threadsName(f->threading) << ": ";
             };
             if (a.borderEvents != b.borderEvents || a.partialCollisions != b.partialCollisions ||
                 a.merges != b.merges)
@@ -140,7 +153,9 @@ struct Lockstep {
     {
         const float next = rndRef.rnd();
         for (auto& f : fast)
-            if (f->rnd.rnd() != next) return testing::AssertionFailure() << f->kernels->name << " drew differently";
+            if (f->rnd.rnd() != next)
+                return testing::AssertionFailure()
+                       << f->kernels->name << ", " << threadsName(f->threading) << " drew differently";
         return testing::AssertionSuccess();
     }
 };
@@ -177,7 +192,7 @@ TEST_P(Equivalence, FastTickMatchesThePairByPairTick)
     EXPECT_GT(total.borderEvents, 0);
     EXPECT_GT(total.partialCollisions, 0);
     EXPECT_GT(total.merges, 0);
-    std::printf("[ %s ] border %ld, partial %ld, merges %ld, kernels %zu\n", c.name, total.borderEvents,
+    std::printf("[ %s ] border %ld, partial %ld, merges %ld, fast ticks %zu\n", c.name, total.borderEvents,
                 total.partialCollisions, total.merges, run->fast.size());
 }
 
@@ -406,8 +421,87 @@ TEST(Equivalence, KernelsSumEveryPullOnceWhateverTheLength)
     }
 }
 
-// Every kernel set gives the same body table, bit for bit, tick after tick of a
-// long run of the crowd, so that a scene plays out alike on every processor.
+// The symmetric loop cut into blocks, taken in any order that keeps rows and
+// columns in turn, and the pull sums shared among threads, give the sums of the
+// whole loop bit for bit: for row counts about the block and vector sizes,
+// blocks of odd sizes, pairs inside the planet radius, and every kind of power.
+TEST(Equivalence, SumsCutIntoBlocksOrSharedAreTheWholeLoopsBitForBit)
+{
+    const double pR2 = radiusSquaredBound(5);
+    WorkerPool pools[] = {WorkerPool(1), WorkerPool(2), WorkerPool(3)};
+    PullSplit split;
+    for (double e : {2.0, 1.5, 1.0, 1.7}) {
+        for (int m : {1, 2, 7, 8, 9, 33, 64, 65, 100, 161, 300}) {
+            SCOPED_TRACE("exponent " + std::to_string(e) + ", " + std::to_string(m) + " attractors");
+            Rng r(m + 5);
+            const int nb = 2 * m + 3;
+            std::vector<double> x, y, g, bx, by;
+            for (int i = 0; i < m + kPullPad; ++i) {
+                x.push_back(i < m ? 3000 * static_cast<double>(r.rnd()) : 0.0);
+                y.push_back(i < m ? 3000 * static_cast<double>(r.rnd()) : 0.0);
+                g.push_back(10000 * (0.5 + static_cast<double>(r.rnd())));
+            }
+            if (m > 4) x[4] = x[3] + 2, y[4] = y[3];  // inside the planet radius
+            for (int i = 0; i < nb + kPullPad; ++i) {
+                bx.push_back(3000 * static_cast<double>(r.rnd()));
+                by.push_back(3000 * static_cast<double>(r.rnd()));
+            }
+            const PullRowArgs args{x.data(), y.data(), g.data(), m, pR2, powKindOf(e), e};
+            auto zeros = [](int n) { return std::vector<double>(static_cast<std::size_t>(n + kPullPad), 0.0); };
+            auto firstM = [&](const std::vector<double>& v, int n) { return std::vector<double>(v.begin(), v.begin() + n); };
+            for (const KernelSet* k : runnableKernelSets()) {
+                SCOPED_TRACE(k->name);
+                std::vector<double> sx = zeros(m), sy = zeros(m), near = zeros(m);
+                k->symmetric(args, sx.data(), sy.data(), near.data());
+                std::vector<double> bsx = zeros(nb), bsy = zeros(nb), bnear = zeros(nb);
+                k->pulled(args, bx.data(), by.data(), nb, bsx.data(), bsy.data(), bnear.data());
+
+                // Blocks of odd sizes: each band of rows through its column
+                // blocks, bands in turn.
+                for (const auto& [rows, columns] : {std::pair{1, 8}, std::pair{5, 16}, std::pair{13, 40}}) {
+                    std::vector<double> cx = zeros(m), cy = zeros(m), cnear = zeros(m);
+                    std::vector<RowCarry> carry(static_cast<std::size_t>(m));
+                    for (int p0 = 0; p0 < m; p0 += rows) {
+                        const int p1 = std::min(m, p0 + rows);
+                        for (int q0 = (p0 + 1) / columns * columns; q0 < m; q0 += columns)
+                            k->symmetricBlock(args, p0, p1, q0, q0 + columns, cx.data(), cy.data(), carry.data());
+                    }
+                    for (int p = 0; p < m; ++p) finishRow(carry[p], p, args.kind, cx[p], cy[p], cnear[p]);
+                    EXPECT_TRUE(sameBits(firstM(cx, m), firstM(sx, m)) && sameBits(firstM(cy, m), firstM(sy, m)) &&
+                                sameBits(firstM(cnear, m), firstM(near, m)))
+                        << "blocks of " << rows << " rows by " << columns << " columns";
+                }
+
+                for (WorkerPool& pool : pools) {
+                    std::vector<double> ax = zeros(m), ay = zeros(m), anear = zeros(m);
+                    std::vector<double> ox = zeros(nb), oy = zeros(nb), onear = zeros(nb);
+                    std::vector<int> rowsDone(static_cast<std::size_t>(m)), bodiesDone(static_cast<std::size_t>(nb));
+                    const PullArrays arrays{args,      ax.data(), ay.data(), anear.data(), bx.data(),
+                                            by.data(), nb,        ox.data(), oy.data(),    onear.data()};
+                    split.reset(m);
+                    auto job = [&](int) {
+                        split.work(
+                            *k, arrays, [&](int p0, int p1) { for (int p = p0; p < p1; ++p) ++rowsDone[p]; },
+                            [&](int b0, int b1) { for (int b = b0; b < b1; ++b) ++bodiesDone[b]; });
+                    };
+                    pool.run(job);
+                    EXPECT_TRUE(sameBits(firstM(ax, m), firstM(sx, m)) && sameBits(firstM(ay, m), firstM(sy, m)) &&
+                                sameBits(firstM(anear, m), firstM(near, m)))
+                        << "attractors, " << pool.size() << " threads";
+                    EXPECT_TRUE(sameBits(firstM(ox, nb), firstM(bsx, nb)) && sameBits(firstM(oy, nb), firstM(bsy, nb)) &&
+                                sameBits(firstM(onear, nb), firstM(bnear, nb)))
+                        << "other bodies, " << pool.size() << " threads";
+                    EXPECT_EQ(std::count(rowsDone.begin(), rowsDone.end(), 1), m);
+                    EXPECT_EQ(std::count(bodiesDone.begin(), bodiesDone.end(), 1), nb);
+                }
+            }
+        }
+    }
+}
+
+// Every kernel set and every thread count gives the same body table, bit for
+// bit, tick after tick of a long run of the crowd, so that a scene plays out
+// alike on every processor.
 struct LongRun {
     const char* name;
     double exponent;
@@ -421,8 +515,6 @@ class KernelSetsAgree : public testing::TestWithParam<LongRun> {};
 
 TEST_P(KernelSetsAgree, SameBodyTableBitForBit)
 {
-    const auto sets = runnableKernelSets();
-    if (sets.size() < 2) GTEST_SKIP() << "this processor runs one kernel set only";
     World start = crowd(300, 7);
     for (int b = 0; b <= 2; ++b) start.gravity[b] = 3e-4;
     TickInputs in;
@@ -431,12 +523,15 @@ TEST_P(KernelSetsAgree, SameBodyTableBitForBit)
     in.borderOption = kWall;
     struct Run {
         const KernelSet* kernels;
+        Threading threading;
         World world;
         SeededRandom rnd;
         Ticker ticker;
     };
     std::vector<std::unique_ptr<Run>> runs;
-    for (const KernelSet* k : sets) runs.push_back(std::make_unique<Run>(Run{k, start, SeededRandom{99}, Ticker{*k}}));
+    for (const KernelSet* k : runnableKernelSets())
+        for (const Threading& t : kLongRunThreadings)
+            runs.push_back(std::make_unique<Run>(Run{k, t, start, SeededRandom{99}, Ticker{*k, t}}));
     test::NullCanvas canvas;
     TickStats total;
     for (int t = 0; t < GetParam().ticks; ++t) {
@@ -446,14 +541,15 @@ TEST_P(KernelSetsAgree, SameBodyTableBitForBit)
         }
         for (std::size_t i = 1; i < runs.size(); ++i) {
             const std::string why = test::bodyTableDifference(runs[0]->world, runs[i]->world);
-            ASSERT_TRUE(why.empty()) << "tick " << t << ", " << runs[i]->kernels->name << " against "
-                                     << runs[0]->kernels->name << ": " << why;
+            ASSERT_TRUE(why.empty()) << "tick " << t << ", " << runs[i]->kernels->name << " with "
+                                     << threadsName(runs[i]->threading) << " against " << runs[0]->kernels->name
+                                     << " with one: " << why;
         }
     }
     // The run must crowd and merge bodies, or the agreement proves little.
     EXPECT_GT(total.partialCollisions, 0);
     EXPECT_GT(total.merges, 0);
-    std::printf("[ %s ] border %ld, partial %ld, merges %ld, kernels %zu\n", GetParam().name, total.borderEvents,
+    std::printf("[ %s ] border %ld, partial %ld, merges %ld, runs %zu\n", GetParam().name, total.borderEvents,
                 total.partialCollisions, total.merges, runs.size());
 }
 

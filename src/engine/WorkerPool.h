@@ -1,0 +1,50 @@
+#pragma once
+// A few threads kept alive from one job to the next, so that a job costs a
+// wake-up rather than a thread start. The caller takes part as worker 0. Idle
+// workers spin briefly, as the next tick's job usually follows within a few
+// tens of microseconds, then sleep until the next job.
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+namespace orb {
+
+// The processors this process may run on (at least 1).
+int usableCores();
+
+class WorkerPool {
+public:
+    // threads: workers in all, the caller included; 1 starts no thread.
+    explicit WorkerPool(int threads);
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    int size() const { return static_cast<int>(threads_.size()) + 1; }
+
+    // Calls job(k) once for every k from 0 to size() - 1, k = 0 on this thread,
+    // and returns when every call has returned. One job at a time.
+    template <class Job>
+    void run(Job& job)
+    {
+        start(+[](void* j, int k) { (*static_cast<Job*>(j))(k); }, &job);
+    }
+
+private:
+    void start(void (*fn)(void*, int), void* job);
+    void serve(int k);
+
+    std::vector<std::thread> threads_;
+    void (*fn_)(void*, int) = nullptr;  // the job, published by generation_
+    void* job_ = nullptr;
+    std::atomic<std::uint32_t> generation_{0};  // counts the jobs handed out
+    std::atomic<int> finished_{0};              // workers done with the job
+    std::atomic<bool> stop_{false};
+};
+
+// Waits until `a` holds at least `v`: spins, then lets other threads run.
+void awaitAtLeast(const std::atomic<int>& a, int v);
+
+}  // namespace orb
