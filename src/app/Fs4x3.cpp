@@ -189,6 +189,9 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
     connect(run_.get(), &RunState::changed, this, &Fs4x3::onPhase);
 
     curve_ = new CurvePanel;
+    // The charts at twenty frames a second at most: enough to watch a galaxy
+    // turn, for a fraction of what drawing every screen refresh costs.
+    curve_->setRedrawInterval(50);
     // The charts count the run's own ticks from the tick it started at.
     connect(go_.get(), &RunStart::started, curve_, [this] { curve_->newRun(simulation_->ticks()); });
     view_->setOnRefresh([this] { refreshCurve(); });

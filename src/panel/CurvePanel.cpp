@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -331,7 +332,26 @@ void CurvePanel::refresh(const World& w, const CurveLaw& law, long long tick)
     s.caption = s.fitCaption;
     if (s.ngc && s.ngcProblem.isEmpty()) s.caption += "\n" + ngcCaption(s.ngcRows);
     ++s.frame;
-    if (isVisible()) redraw();
+    if (isVisible()) redrawSoon();
+}
+
+void CurvePanel::setRedrawInterval(int ms) { redrawInterval_ = std::max(0, ms); }
+
+void CurvePanel::redrawSoon()
+{
+    // Refreshes faster than the interval are drawn together: the latest one a
+    // little later, once, so the last state always shows.
+    if (redrawInterval_ > 0 && lastRedraw_.isValid() && lastRedraw_.elapsed() < redrawInterval_) {
+        if (!redrawPending_) {
+            redrawPending_ = true;
+            QTimer::singleShot(static_cast<int>(redrawInterval_ - lastRedraw_.elapsed()), this, [this] {
+                redrawPending_ = false;
+                redraw();
+            });
+        }
+        return;
+    }
+    redraw();
 }
 
 void CurvePanel::newRun(long long startTick)
@@ -464,6 +484,7 @@ void CurvePanel::showEvent(QShowEvent* e)
 void CurvePanel::redraw()
 {
     if (!isVisible()) return;
+    lastRedraw_.start();
     // On screen the caption holds the fit; NGC 3198's figures stand with its
     // scale on the curve tab, so the caption's height never changes.
     if (caption_->text() != s_->fitCaption) caption_->setText(s_->fitCaption);

@@ -14,6 +14,7 @@
 // curve and the history stay right); a chart is redrawn only while its tab is
 // the one shown and the panel is visible, at most once a refresh.
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -109,6 +110,12 @@ public:
     const BinnedCurve& binned() const;
     const ObservedScale& ngcScale() const;
 
+    // Refreshes that come within `ms` of the last drawing are drawn together,
+    // once, when the interval is over (0, the default: each at once). The
+    // window sets a few frames' worth: the charts cost more to draw than the
+    // model to update, and the eye does not follow them faster.
+    void setRedrawInterval(int ms);
+
     // Wide enough for the charts to read well in a dock.
     QSize sizeHint() const override;
 
@@ -131,11 +138,16 @@ private:
     // Brings the caption and the chart of the tab shown up to date, while the
     // panel is visible.
     void redraw();
+    // redraw(), or once the redraw interval is over.
+    void redrawSoon();
     void drawCurve(CurveChart& c) const;
     void drawAcceleration(AccelerationChart& c) const;
     void drawHistory(HistoryCharts& c) const;
 
     std::unique_ptr<State> s_;
+    int redrawInterval_ = 0;
+    QElapsedTimer lastRedraw_;
+    bool redrawPending_ = false;
     Drawn drawn_;
     QLabel* caption_;
     QCheckBox *ngc_, *circular_;
