@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QValueAxis>
 #include <cfloat>
 #include <cmath>
@@ -606,6 +607,35 @@ TEST_F(WindowTest, TheRotationCurveFollowsTheRun)
     startPreset(2);
     w().refreshCurve();
     EXPECT_LE(w().curve().history().size(), 1);
+}
+
+}  // namespace
+}  // namespace orb::test
+
+namespace orb::test {
+namespace {
+
+// Refreshes that come faster than the redraw interval are drawn together, and
+// the latest one always shows in the end.
+TEST(CurvePanelRedraw, FastRefreshesAreDrawnTogetherAndTheLastOneShows)
+{
+    CurvePanel panel;
+    panel.resize(700, 900);
+    panel.show();
+    panel.setRedrawInterval(300);
+    auto names = [&] {
+        QStringList out;
+        for (QAbstractSeries* s : panel.findChild<QChartView*>("CurveChart")->chart()->series()) out << s->name();
+        return out;
+    };
+    const auto w = galaxy(eightRadii());
+    panel.refresh(*w, {2, 2}, 0);
+    EXPECT_TRUE(names().contains("predicted, e = 2")) << "the first refresh is drawn at once";
+    panel.refresh(*w, {1.5, 2}, 1);
+    panel.refresh(*w, {1.25, 2}, 2);
+    EXPECT_TRUE(names().contains("predicted, e = 2")) << "too soon for another drawing";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return names().contains("predicted, e = 1.25"); }, 3000))
+        << "the latest refresh is drawn once the interval is over";
 }
 
 }  // namespace
