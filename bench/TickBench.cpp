@@ -140,9 +140,17 @@ const std::vector<Config> kEdgeConfigs = {
     {100, 999, 2}, {150, 999, 2}, {200, 999, 2}, {300, 999, 2}, {400, 999, 2},
 };
 
-std::string threadName(const std::string& which, const Config& c, int threads)
+// A number of threads, and whether they go back to one while that is faster.
+struct Variant {
+    std::string label;
+    Threading threading;
+};
+
+std::string threadName(const std::string& which, const Config& c, const std::string& label)
 {
-    return nameOf(which, c) + "/threads:" + std::to_string(threads);
+    std::string name = nameOf(which, c) + "/threads:" + label;
+    std::replace(name.begin(), name.end(), ' ', '-');
+    return name;
 }
 
 // The pairs a tick of the scene sums: every attractor with every other body.
@@ -224,23 +232,26 @@ int main(int argc, char** argv)
 
     // Threads against one thread, in wall time: every body attracting, half of
     // them, and the galaxy case, which stays below the size the threads start
-    // from. Then the edge: the threads forced on at every size.
+    // from; sharing every tick, and as the program does it, going back to one
+    // thread while that is faster. Then the edge: sharing at every size.
     const KernelSet* best = &bestKernelSet();
-    std::vector<int> threadCounts{1, 2};
-    if (usableCores() > 2) threadCounts.push_back(usableCores());
+    const int cores = usableCores();
+    std::vector<Variant> variants{{"1", {1}}, {"2", {2, Threading::kFromPairs, false}}};
+    if (cores > 2) variants.push_back({std::to_string(cores), {cores, Threading::kFromPairs, false}});
+    variants.push_back({std::to_string(std::max(cores, 2)) + " adapting", {std::max(cores, 2)}});
     const std::vector<Config> threadConfigs = {{1000, 999, 2}, {1000, 999, 1.5}, {1000, 500.5, 2},
                                                {1000, 2, 2},   {600, 999, 2},    {1000, 999, 1}};
-    auto addThreads = [&](const std::string& which, const Config& c, int threads, long fromPairs) {
-        benchmark::RegisterBenchmark(threadName(which, c, threads).c_str(), fastTick, c, best,
-                                     Threading{threads, fromPairs})
+    const std::vector<Variant> edgeVariants{{"1", {1}}, {"2", {2, 0, false}}};
+    auto addThreads = [&](const std::string& which, const Config& c, const Variant& v) {
+        benchmark::RegisterBenchmark(threadName(which, c, v.label).c_str(), fastTick, c, best, v.threading)
             ->Unit(benchmark::kMicrosecond)
             ->UseRealTime()
             ->ComputeStatistics("min", fastest);
     };
     for (const Config& c : threadConfigs)
-        for (int t : threadCounts) addThreads("threads", c, t, Threading::kFromPairs);
+        for (const Variant& v : variants) addThreads("threads", c, v);
     for (const Config& c : kEdgeConfigs)
-        for (int t : {1, 2}) addThreads("edge", c, t, 0);
+        for (const Variant& v : edgeVariants) addThreads("edge", c, v);
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
@@ -259,30 +270,29 @@ int main(int argc, char** argv)
                     c.exponent, f.median, f.min, l.median, l.min, ratio(l.median, f.median), ratio(l.min, f.min));
     }
     auto threadTable = [&](const char* title, const std::string& which, const std::vector<Config>& configs,
-                           const std::vector<int>& counts) {
+                           const std::vector<Variant>& vs) {
         bool shown = false;
         for (const Config& c : configs) {
-            const auto one = collector.of(threadName(which, c, 1));
+            const auto one = collector.of(threadName(which, c, "1"));
             if (one.median == 0) continue;
             if (!shown) {
-                std::printf("\n%s, wall time in microseconds (median, fastest)\n%6s %6s %6s %4s |", title, "bodies",
-                            "pairs", "factor", "exp");
-                for (int t : counts) std::printf(" %8s%-2d %8s |", "threads ", t, "");
-                std::printf(" %s\n", "1 thread / most");
+                std::printf("\n%s: wall time in microseconds, median and fastest, and 1 thread / this\n"
+                            "%6s %6s %6s %4s |",
+                            title, "bodies", "pairs", "factor", "exp");
+                for (const Variant& v : vs) std::printf(" threads %-20s |", v.label.c_str());
+                std::printf("\n");
             }
             shown = true;
             std::printf("%6d %6ld %6g %4g |", c.bodies, pairsOf(c), c.planetoidFactor, c.exponent);
-            double last = 0;
-            for (int t : counts) {
-                const auto f = collector.of(threadName(which, c, t));
-                std::printf(" %9.1f %8.1f |", f.median, f.min);
-                last = f.median;
+            for (const Variant& v : vs) {
+                const auto f = collector.of(threadName(which, c, v.label));
+                std::printf(" %8.1f %8.1f %5.2f |", f.median, f.min, f.median > 0 ? one.median / f.median : 0.0);
             }
-            std::printf(" %.2f\n", last > 0 ? one.median / last : 0.0);
+            std::printf("\n");
         }
     };
-    threadTable("Threads against one thread", "threads", threadConfigs, threadCounts);
-    threadTable("Threads forced on at every size (the edge)", "edge", kEdgeConfigs, {1, 2});
+    threadTable("Threads against one thread", "threads", threadConfigs, variants);
+    threadTable("Threads sharing at every size (the edge)", "edge", kEdgeConfigs, edgeVariants);
 
     bool header = false;
     for (const KernelSet* k : runnableKernelSets()) {

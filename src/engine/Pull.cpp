@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cmath>
 
 #include "engine/Contact.h"
@@ -23,7 +24,7 @@ struct PullPass::Tick {
 };
 
 PullPass::PullPass(const KernelSet& kernels, Threading threading)
-    : kernels_(kernels), fromPairs_(threading.fromPairs)
+    : kernels_(kernels), fromPairs_(threading.fromPairs), adapt_(threading.adapt)
 {
     if (threading.threads > 1) pool_ = std::make_unique<WorkerPool>(threading.threads);
     found_.resize(static_cast<std::size_t>(threads()));
@@ -167,7 +168,9 @@ void PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource&
     // Every body in play gets its sum written below; nobody else's is read.
     events_.clear();
     const long pairs = static_cast<long>(m) * (m - 1) / 2 + static_cast<long>(m) * nb;
-    if (!pool_ || pairs < fromPairs_) {
+    const bool share = pool_ && pairs >= fromPairs_ && (!adapt_ || choice_.share());
+    const auto start = std::chrono::steady_clock::now();
+    if (!share) {
         // Attractors pull each other, each pair once; they pull the others.
         if (m > 0) k.symmetric(t.args, asx_.data(), asy_.data(), anear_.data());
         attractorsDone(t, 0, m, events_);
@@ -187,6 +190,8 @@ void PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource&
         pool_->run(job);
         for (const auto& f : found_) events_.insert(events_.end(), f.begin(), f.end());
     }
+    if (pool_ && pairs >= fromPairs_)
+        choice_.took(share, pairs, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 
     // Partial collisions and drawing in the order of the pair-by-pair pass:
     // rows from the highest body down, partners from the highest down.

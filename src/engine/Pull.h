@@ -14,6 +14,7 @@
 #include "engine/PullKernel.h"
 #include "engine/PullSplit.h"
 #include "engine/RandomSource.h"
+#include "engine/ShareChoice.h"
 #include "engine/TickInputs.h"
 #include "engine/WorkerPool.h"
 #include "world/World.h"
@@ -32,6 +33,9 @@ struct Threading {
     static constexpr long kFromPairs = 20000;
     int threads = 1;  // in all, the ticking thread included
     long fromPairs = kFromPairs;
+    // Whether a tick may go back to one thread while sharing is found slower
+    // (a computer busy with other programs: ShareChoice).
+    bool adapt = true;
 };
 
 class PullPass {
@@ -53,6 +57,8 @@ private:
     const KernelSet& kernels_;
     std::unique_ptr<WorkerPool> pool_;
     long fromPairs_;
+    bool adapt_;
+    ShareChoice choice_;
     PullSplit split_;
     // Attractors packed in descending body order, padded for the vector loops,
     // and likewise the bodies in play beyond the planetoid factor.

@@ -94,9 +94,9 @@ testing::AssertionResult sameWorld(const World& fast, const World& ref)
 
 // The thread counts every fast tick is tried with: one, and threads sharing
 // every tick however small (more threads than this computer has cores too).
-const Threading kThreadings[] = {{1}, {2, 0}, {3, 0}};
+const Threading kThreadings[] = {{1}, {2, 0, false}, {3, 0, false}};
 // For the long runs: one thread, and two sharing every tick.
-const Threading kLongRunThreadings[] = {{1}, {2, 0}};
+const Threading kLongRunThreadings[] = {{1}, {2, 0, false}};
 
 std::string threadsName(const Threading& t) { return std::to_string(t.threads) + " threads"; }
 

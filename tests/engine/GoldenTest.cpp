@@ -31,7 +31,7 @@ TEST_P(Golden, CrowdOfAThousandAfter500Ticks)
     for (const KernelSet* k : runnableKernelSets()) {
         SCOPED_TRACE(k->name);
         World w = test::goldenCrowd(1000, 4242);
-        Ticker ticker(*k, Threading{GetParam()});
+        Ticker ticker(*k, Threading{GetParam(), Threading::kFromPairs, false});
         SeededRandom rnd(17);
         test::NullCanvas canvas;
         TickStats st;
