@@ -4,13 +4,15 @@
 //
 // The symmetric loop hands each pull on to the later attractor's sum, so a
 // column's sum is built row after row, and a row's partial sums column after
-// column. It is cut into blocks of kRows rows by kColumns columns: a worker
-// takes a whole band of rows, the next free one, and goes through its blocks
-// from left to right, each only once the band above has finished the block
-// above it. Bands thus follow one another a block apart, every sum is built in
-// the order of the single loop, and no two workers touch the same entry.
-// The bodies beyond the planetoid factor, each summed on its own, follow in
-// chunks of kChunk.
+// column. It is cut into blocks of kRows rows by kColumns columns, and a block
+// is ready once the block to its left (same rows) and the block above it (same
+// columns, the band of rows before) are done: every sum is then built in the
+// order of the single loop, and no two workers ever touch the same entry.
+// Any worker takes any ready block, the next one of its own band first, else
+// the one in the highest band: a worker that is slow, or put aside by the
+// system for another program, holds up only what truly waits for its block.
+// The bodies beyond the planetoid factor, each summed on its own, are taken in
+// chunks of kChunk whenever no block is ready.
 
 #include <algorithm>
 #include <atomic>
@@ -24,28 +26,35 @@
 namespace orb {
 
 struct PullArrays {
-    PullRowArgs args;             // the attractors
-    double *asx, *asy, *anear;    // their sums, zero to start with
-    const double *bx, *by;        // the other bodies
+    PullRowArgs args;           // the attractors
+    double *asx, *asy, *anear;  // their sums, zero to start with
+    const double *bx, *by;      // the other bodies
     int nb;
-    double *bsx, *bsy, *bnear;    // their sums
+    double *bsx, *bsy, *bnear;  // their sums
 };
 
 class PullSplit {
 public:
-    // Multiples of 8, so that blocks and chunks begin where a vector does.
+    // Multiples of 8, so that blocks and chunks begin where a vector does;
+    // whole bands to a column block, so that every band has a block.
     static constexpr int kRows = 32;
-    static constexpr int kColumns = 64;
+    static constexpr int kColumns = 128;
     static constexpr int kChunk = 64;
+    static_assert(kRows % 8 == 0 && kColumns % kRows == 0 && kChunk % 8 == 0);
 
     PullSplit() : carry_(kSlots), shared_(std::make_unique<Shared>()) {}
 
     // Before each tick, on the thread that starts the job: m attractors.
     void reset(int m)
     {
-        shared_->nextBand.store(0, std::memory_order_relaxed);
-        shared_->nextChunk.store(0, std::memory_order_relaxed);
-        for (int i = 0; i < bands(m); ++i) shared_->done[i].v.store(0, std::memory_order_relaxed);
+        Shared& s = *shared_;
+        s.bandsDone.store(0, std::memory_order_relaxed);
+        s.nextChunk.store(0, std::memory_order_relaxed);
+        s.open.store(0, std::memory_order_relaxed);
+        for (int i = 0; i < bands(m); ++i) {
+            s.band[i].taken.store(firstBlock(i), std::memory_order_relaxed);
+            s.band[i].done.store(firstBlock(i), std::memory_order_relaxed);
+        }
     }
 
     // One worker's share. rowsDone(p0, p1) is called once rows p0 .. p1 - 1
@@ -53,40 +62,89 @@ public:
     template <class Rows, class Bodies>
     void work(const KernelSet& k, const PullArrays& a, Rows rowsDone, Bodies bodiesDone)
     {
-        const int m = a.args.m;
-        const int columns = (m + kColumns - 1) / kColumns;
-        Shared& s = *shared_;
-        for (int i; (i = s.nextBand.fetch_add(1, std::memory_order_relaxed)) < bands(m);) {
-            const int p0 = i * kRows, p1 = std::min(m, p0 + kRows);
-            std::fill(carry_.begin() + p0, carry_.begin() + p1, RowCarry{});
-            for (int j = (p0 + 1) / kColumns; j < columns; ++j) {
-                if (i > 0) awaitAtLeast(s.done[i - 1].v, j + 1);
-                k.symmetricBlock(a.args, p0, p1, j * kColumns, (j + 1) * kColumns, a.asx, a.asy, carry_.data());
-                s.done[i].v.store(j + 1, std::memory_order_release);
-            }
-            for (int p = p0; p < p1; ++p) finishRow(carry_[p], p, a.args.kind, a.asx[p], a.asy[p], a.anear[p]);
-            rowsDone(p0, p1);
-        }
+        const int m = a.args.m, nBands = bands(m), columns = (m + kColumns - 1) / kColumns;
         const int chunks = (a.nb + kChunk - 1) / kChunk;
-        for (int c; (c = s.nextChunk.fetch_add(1, std::memory_order_relaxed)) < chunks;) {
-            const int b0 = c * kChunk, b1 = std::min(a.nb, b0 + kChunk);
-            k.pulled(a.args, a.bx + b0, a.by + b0, b1 - b0, a.bsx + b0, a.bsy + b0, a.bnear + b0);
-            bodiesDone(b0, b1);
+        Shared& s = *shared_;
+        int own = -1;  // the band of the last block this worker did
+        Patience patience;
+        for (;;) {
+            int i = -1, j = -1;
+            if (own >= 0 && take(own, m, j)) i = own;
+            for (int b = s.open.load(std::memory_order_relaxed); i < 0 && b < nBands; ++b)
+                if (take(b, m, j)) i = b;
+            if (i >= 0) {
+                block(k, a, i, j);
+                if (j + 1 == columns) {
+                    const int p0 = i * kRows, p1 = std::min(m, p0 + kRows);
+                    for (int p = p0; p < p1; ++p)
+                        finishRow(carry_[p], p, a.args.kind, a.asx[p], a.asy[p], a.anear[p]);
+                    rowsDone(p0, p1);
+                    s.bandsDone.fetch_add(1, std::memory_order_relaxed);
+                }
+                own = i;
+                patience = Patience();
+                continue;
+            }
+            // No block ready: a chunk of the other bodies meanwhile.
+            if (int c = s.nextChunk.load(std::memory_order_relaxed); c < chunks) {
+                if (s.nextChunk.compare_exchange_weak(c, c + 1, std::memory_order_relaxed)) {
+                    const int b0 = c * kChunk, b1 = std::min(a.nb, b0 + kChunk);
+                    k.pulled(a.args, a.bx + b0, a.by + b0, b1 - b0, a.bsx + b0, a.bsy + b0, a.bnear + b0);
+                    bodiesDone(b0, b1);
+                }
+                continue;
+            }
+            if (s.bandsDone.load(std::memory_order_relaxed) == nBands) return;
+            patience.wait();
         }
     }
 
 private:
     static constexpr int kBands = (kSlots + kRows - 1) / kRows;
     static int bands(int m) { return (m + kRows - 1) / kRows; }
+    // The column block of the first pair of band i.
+    static int firstBlock(int i) { return (i * kRows + 1) / kColumns; }
 
-    // A counter on a cache line of its own, so that bands at work side by side
-    // do not slow each other down.
-    struct alignas(64) Counter {
-        std::atomic<int> v{0};
+    // Takes the next block of band i if it is ready: j is its column block.
+    bool take(int i, int m, int& j)
+    {
+        Shared& s = *shared_;
+        Band& b = s.band[i];
+        const int columns = (m + kColumns - 1) / kColumns;
+        int next = b.done.load(std::memory_order_acquire);
+        if (next >= columns) {
+            // Every block of the band taken: later looks start further on.
+            int open = i;
+            if (s.open.load(std::memory_order_relaxed) == i)
+                s.open.compare_exchange_strong(open, i + 1, std::memory_order_relaxed);
+            return false;
+        }
+        if (i > 0 && s.band[i - 1].done.load(std::memory_order_acquire) <= next) return false;
+        if (!b.taken.compare_exchange_strong(next, next + 1, std::memory_order_relaxed)) return false;
+        j = next;
+        return true;
+    }
+
+    // Block (i, j), then tells whoever waits for it.
+    void block(const KernelSet& k, const PullArrays& a, int i, int j)
+    {
+        const int m = a.args.m, p0 = i * kRows, p1 = std::min(m, p0 + kRows);
+        if (j == firstBlock(i)) std::fill(carry_.begin() + p0, carry_.begin() + p1, RowCarry{});
+        k.symmetricBlock(a.args, p0, p1, j * kColumns, (j + 1) * kColumns, a.asx, a.asy, carry_.data());
+        shared_->band[i].done.store(j + 1, std::memory_order_release);
+    }
+
+    // A band's blocks, each counter on a cache line of its own, so that
+    // workers at their blocks side by side do not slow each other down.
+    struct alignas(64) Band {
+        std::atomic<int> taken{0};  // the next column block nobody has taken
+        alignas(64) std::atomic<int> done{0};  // one past the last column block done
     };
     struct Shared {
-        std::atomic<int> nextBand{0}, nextChunk{0};  // the next band and chunk to take
-        Counter done[kBands];  // for each band, one past the last column block it has finished
+        std::atomic<int> bandsDone{0};  // bands with every block done
+        std::atomic<int> nextChunk{0};  // the next chunk of other bodies
+        std::atomic<int> open{0};       // no band before it has a block left
+        Band band[kBands];
     };
 
     std::vector<RowCarry> carry_;

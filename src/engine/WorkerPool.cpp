@@ -10,11 +10,9 @@ namespace {
 // How long an idle worker keeps watching for the next job before it sleeps:
 // well beyond what a tick does between two pull passes at 1000 bodies, as a
 // sleeping worker takes some 50 us to wake on a virtual machine.
-constexpr auto kIdleWatch = std::chrono::microseconds(500);
-// How long a wait watches without a break; after that it lets any other thread
-// ready to run on this processor go first at each look, so that a waiting
-// thread never holds up the one it waits for (or the machine's other work).
-constexpr auto kHardSpin = std::chrono::microseconds(5);
+constexpr double kIdleWatchMicroseconds = 500;
+// How long a wait watches without a break.
+constexpr double kHardSpinMicroseconds = 5;
 
 inline void relax()
 {
@@ -23,20 +21,16 @@ inline void relax()
 #endif
 }
 
-// Watches until done() holds or `budget` has passed; whether it holds.
+// Watches until done() holds or `budget` microseconds have passed; whether it holds.
 template <class Done>
-bool watchFor(Done done, std::chrono::microseconds budget)
+bool watchFor(Done done, double budget)
 {
-    const auto start = std::chrono::steady_clock::now();
-    for (;;) {
-        for (int i = 0; i < 64; ++i) {
-            if (done()) return true;
-            relax();
-        }
-        const auto spent = std::chrono::steady_clock::now() - start;
-        if (spent > budget) return done();
-        if (spent > kHardSpin) std::this_thread::yield();
+    Patience p;
+    for (int n = 1; !done(); ++n) {
+        if (n % 64 == 0 && p.waited() > budget) return done();
+        p.wait();
     }
+    return true;
 }
 
 }  // namespace
@@ -55,9 +49,8 @@ int usableCores()
 
 void awaitAtLeast(const std::atomic<int>& a, int v)
 {
-    auto done = [&] { return a.load(std::memory_order_acquire) >= v; };
-    while (!watchFor(done, std::chrono::microseconds(1000))) {
-    }
+    Patience p;
+    while (a.load(std::memory_order_acquire) < v) p.wait();
 }
 
 WorkerPool::WorkerPool(int threads)
@@ -71,6 +64,19 @@ WorkerPool::~WorkerPool()
     generation_.fetch_add(1, std::memory_order_release);
     generation_.notify_all();
     for (std::thread& t : threads_) t.join();
+}
+
+void Patience::wait()
+{
+    if (looks_++ == 0) since_ = std::chrono::steady_clock::now();
+    relax();
+    if (looks_ % 64 == 0 && waited() > kHardSpinMicroseconds) std::this_thread::yield();
+}
+
+double Patience::waited() const
+{
+    if (looks_ == 0) return 0;
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - since_).count();
 }
 
 void WorkerPool::start(void (*fn)(void*, int), void* job)
@@ -95,7 +101,7 @@ void WorkerPool::serve(int k)
     std::uint32_t seen = 0;
     for (;;) {
         auto moved = [&] { return generation_.load(std::memory_order_acquire) != seen; };
-        if (!watchFor(moved, kIdleWatch))
+        if (!watchFor(moved, kIdleWatchMicroseconds))
             while (!moved()) generation_.wait(seen, std::memory_order_acquire);
         seen = generation_.load(std::memory_order_acquire);
         if (stop_.load(std::memory_order_relaxed)) return;

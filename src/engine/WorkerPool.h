@@ -5,6 +5,7 @@
 // tens of microseconds, then sleep until the next job.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <thread>
 #include <vector>
@@ -46,5 +47,20 @@ private:
 
 // Waits until `a` holds at least `v`: spins, then lets other threads run.
 void awaitAtLeast(const std::atomic<int>& a, int v);
+
+// Waiting politely, a look at a time: without a break for a few microseconds,
+// then letting any other thread ready to run on this processor go first at
+// each look, so that a waiting thread never holds up the one it waits for (nor
+// the computer's other programs).
+class Patience {
+public:
+    void wait();
+    // Microseconds since the first look.
+    double waited() const;
+
+private:
+    int looks_ = 0;
+    std::chrono::steady_clock::time_point since_;
+};
 
 }  // namespace orb
