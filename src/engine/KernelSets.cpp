@@ -47,7 +47,8 @@ const KernelSet* findKernelSet(std::string_view name)
 
 void finishRow(const RowCarry& c, int p, PowKind kind, double& sx, double& sy, double& near)
 {
-    near = c.near;
+    near = c.near[0];
+    for (int l = 1; l < kRowLanes; ++l) near = c.near[l] < near ? c.near[l] : near;
     if (kind == PowKind::General) {
         sx += c.x[0];
         sy += c.y[0];

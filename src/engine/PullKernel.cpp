@@ -266,7 +266,7 @@ __attribute__((always_inline)) inline void rowT(const PullRowArgs& a, int p, int
     const int lo = p + 1 > q0 ? p + 1 : q0, hi = q1 < a.m ? q1 : a.m;
     if (lo >= hi) return;
     Row<P> row{a.x, a.y, a.g, sx, sy, lo, hi, pullBound(a.pR2), a.x[p], a.y[p], a.g[p], {}, {},
-               Vd{} + c.near};
+               *reinterpret_cast<const VdInArray*>(c.near)};
     for (int u = 0; u < kParts; ++u) {
         row.accX[u] = *reinterpret_cast<const VdInArray*>(c.x + u * kWidth);
         row.accY[u] = *reinterpret_cast<const VdInArray*>(c.y + u * kWidth);
@@ -284,9 +284,7 @@ __attribute__((always_inline)) inline void rowT(const PullRowArgs& a, int p, int
         *reinterpret_cast<VdInArray*>(c.x + u * kWidth) = row.accX[u];
         *reinterpret_cast<VdInArray*>(c.y + u * kWidth) = row.accY[u];
     }
-    double n = row.nearest[0];
-    for (int i = 1; i < kWidth; ++i) n = row.nearest[i] < n ? row.nearest[i] : n;
-    c.near = n;
+    *reinterpret_cast<VdInArray*>(c.near) = row.nearest;
 }
 
 template <class P>
@@ -353,7 +351,7 @@ void generalRow(const PullRowArgs& a, int p, int q0, int q1, double* sx, double*
 {
     const double bound = pullBound(a.pR2);
     const int lo = p + 1 > q0 ? p + 1 : q0, hi = q1 < a.m ? q1 : a.m;
-    double accX = c.x[0], accY = c.y[0], nearest = c.near;
+    double accX = c.x[0], accY = c.y[0], nearest = c.near[0];
     for (int q = lo; q < hi; ++q) {
         const double dx = a.x[q] - a.x[p];
         const double dy = a.y[q] - a.y[p];
@@ -371,7 +369,7 @@ void generalRow(const PullRowArgs& a, int p, int q0, int q1, double* sx, double*
     }
     c.x[0] = accX;
     c.y[0] = accY;
-    c.near = nearest;
+    c.near[0] = nearest;
 }
 
 void symmetricGeneral(const PullRowArgs& a, double* sx, double* sy, double* near)

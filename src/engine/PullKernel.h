@@ -43,11 +43,13 @@ inline constexpr int kRowLanes = 8;
 
 // What row p of the symmetric loop has summed so far, carried from one block of
 // its pairs to the next: its partial sums by q mod 8 (one, x[0] and y[0], for
-// PowKind::General) and the smallest r2. Starts as RowCarry{}.
+// PowKind::General) and the smallest r2 in any of its lanes. Starts as
+// RowCarry{}.
 struct RowCarry {
+    static constexpr double kInf = std::numeric_limits<double>::infinity();
     double x[kRowLanes] = {};
     double y[kRowLanes] = {};
-    double near = std::numeric_limits<double>::infinity();
+    double near[kRowLanes] = {kInf, kInf, kInf, kInf, kInf, kInf, kInf, kInf};
 };
 
 // The symmetric loop cut into blocks: rows p0 <= p < p1 against the attractors

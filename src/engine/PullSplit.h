@@ -4,7 +4,9 @@
 //
 // The symmetric loop hands each pull on to the later attractor's sum, so a
 // column's sum is built row after row, and a row's partial sums column after
-// column. It is cut into blocks of kRows rows by kColumns columns, and a block
+// column. It is cut into blocks of kRows rows by kColumns columns (the first
+// column block narrower, so that the last ends where the attractors do and
+// every row ends on whole vectors, as in the single loop), and a block
 // is ready once the block to its left (same rows) and the block above it (same
 // columns, the band of rows before) are done: every sum is then built in the
 // order of the single loop, and no two workers ever touch the same entry.
@@ -35,12 +37,11 @@ struct PullArrays {
 
 class PullSplit {
 public:
-    // Multiples of 8, so that blocks and chunks begin where a vector does;
-    // whole bands to a column block, so that every band has a block.
+    // Multiples of 8, so that blocks and chunks begin where a vector does.
     static constexpr int kRows = 32;
     static constexpr int kColumns = 128;
     static constexpr int kChunk = 64;
-    static_assert(kRows % 8 == 0 && kColumns % kRows == 0 && kChunk % 8 == 0);
+    static_assert(kRows % 8 == 0 && kColumns % 8 == 0 && kChunk % 8 == 0);
 
     PullSplit() : carry_(kSlots), shared_(std::make_unique<Shared>()) {}
 
@@ -52,8 +53,8 @@ public:
         s.nextChunk.store(0, std::memory_order_relaxed);
         s.open.store(0, std::memory_order_relaxed);
         for (int i = 0; i < bands(m); ++i) {
-            s.band[i].taken.store(firstBlock(i), std::memory_order_relaxed);
-            s.band[i].done.store(firstBlock(i), std::memory_order_relaxed);
+            s.band[i].taken.store(firstBlock(m, i), std::memory_order_relaxed);
+            s.band[i].done.store(firstBlock(m, i), std::memory_order_relaxed);
         }
     }
 
@@ -62,7 +63,7 @@ public:
     template <class Rows, class Bodies>
     void work(const KernelSet& k, const PullArrays& a, Rows rowsDone, Bodies bodiesDone)
     {
-        const int m = a.args.m, nBands = bands(m), columns = (m + kColumns - 1) / kColumns;
+        const int m = a.args.m, nBands = bands(m), columns = columnBlocks(m);
         const int chunks = (a.nb + kChunk - 1) / kChunk;
         Shared& s = *shared_;
         int own = -1;  // the band of the last block this worker did
@@ -102,15 +103,25 @@ public:
 private:
     static constexpr int kBands = (kSlots + kRows - 1) / kRows;
     static int bands(int m) { return (m + kRows - 1) / kRows; }
-    // The column block of the first pair of band i.
-    static int firstBlock(int i) { return (i * kRows + 1) / kColumns; }
+    // The columns up to m rounded up to a whole vector, in blocks of kColumns
+    // but the first, which takes what is left over.
+    static int columnBlocks(int m) { return ((m + 7) / 8 * 8 + kColumns - 1) / kColumns; }
+    static int firstWidth(int m) { return (m + 7) / 8 * 8 - (columnBlocks(m) - 1) * kColumns; }
+    static int blockStart(int m, int j) { return j == 0 ? 0 : firstWidth(m) + (j - 1) * kColumns; }
+    // The column block of the first pair of band i (there is always one: the
+    // band's first row, a multiple of 8, lies before the last whole vector).
+    static int firstBlock(int m, int i)
+    {
+        const int q = i * kRows + 1;
+        return q < firstWidth(m) ? 0 : 1 + (q - firstWidth(m)) / kColumns;
+    }
 
     // Takes the next block of band i if it is ready: j is its column block.
     bool take(int i, int m, int& j)
     {
         Shared& s = *shared_;
         Band& b = s.band[i];
-        const int columns = (m + kColumns - 1) / kColumns;
+        const int columns = columnBlocks(m);
         int next = b.done.load(std::memory_order_acquire);
         if (next >= columns) {
             // Every block of the band taken: later looks start further on.
@@ -129,8 +140,8 @@ private:
     void block(const KernelSet& k, const PullArrays& a, int i, int j)
     {
         const int m = a.args.m, p0 = i * kRows, p1 = std::min(m, p0 + kRows);
-        if (j == firstBlock(i)) std::fill(carry_.begin() + p0, carry_.begin() + p1, RowCarry{});
-        k.symmetricBlock(a.args, p0, p1, j * kColumns, (j + 1) * kColumns, a.asx, a.asy, carry_.data());
+        if (j == firstBlock(m, i)) std::fill(carry_.begin() + p0, carry_.begin() + p1, RowCarry{});
+        k.symmetricBlock(a.args, p0, p1, blockStart(m, j), blockStart(m, j + 1), a.asx, a.asy, carry_.data());
         shared_->band[i].done.store(j + 1, std::memory_order_release);
     }
 
