@@ -55,10 +55,11 @@ void finishRow(const RowCarry& c, int p, PowKind kind, double& sx, double& sy, d
         return;
     }
     // Partial sum l of the row takes the pairs q = p + 1 + l + 8k.
+    static_assert(kRowLanes == 8);
     double lx[kRowLanes], ly[kRowLanes];
-    for (int l = 0; l < kRowLanes; ++l) {
-        lx[l] = c.x[(p + 1 + l) % kRowLanes];
-        ly[l] = c.y[(p + 1 + l) % kRowLanes];
+    for (unsigned l = 0; l < kRowLanes; ++l) {
+        lx[l] = c.x[(static_cast<unsigned>(p) + 1 + l) & 7];
+        ly[l] = c.y[(static_cast<unsigned>(p) + 1 + l) & 7];
     }
     sx += ((lx[0] + lx[1]) + (lx[2] + lx[3])) + ((lx[4] + lx[5]) + (lx[6] + lx[7]));
     sy += ((ly[0] + ly[1]) + (ly[2] + ly[3])) + ((ly[4] + ly[5]) + (ly[6] + ly[7]));

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/CacheAligned.h"
 #include "engine/Canvas.h"
 #include "engine/PullKernel.h"
 #include "engine/PullSplit.h"
@@ -63,9 +64,10 @@ private:
     // Attractors packed in descending body order, padded for the vector loops,
     // and likewise the bodies in play beyond the planetoid factor.
     // ak_ is 10000 f x gravity; the near arrays hold each row's smallest r2.
-    std::vector<double> ax_, ay_, ak_, asx_, asy_, anear_;
+    // On whole cache lines, as threads write blocks of the sums side by side.
+    AlignedVector<double> ax_, ay_, ak_, asx_, asy_, anear_;
     std::vector<std::int16_t> aidx_;
-    std::vector<double> bx_, by_, bsx_, bsy_, bnear_;
+    AlignedVector<double> bx_, by_, bsx_, bsy_, bnear_;
     std::vector<std::int16_t> bidx_;
     std::vector<double> sumX_, sumY_;
     // The zone pairs each worker finds, gathered into events_.

@@ -4,9 +4,12 @@
 //
 // The symmetric loop hands each pull on to the later attractor's sum, so a
 // column's sum is built row after row, and a row's partial sums column after
-// column. It is cut into blocks of kRows rows by kColumns columns (the first
-// column block narrower, so that the last ends where the attractors do and
-// every row ends on whole vectors, as in the single loop), and a block
+// column. It is cut into bands of rows, about eight of them, and blocks of
+// kColumns columns (the first column block narrower, so that the last ends
+// where the attractors do and every row ends on whole vectors, as in the
+// single loop). A block's sums go from one worker's cache to another's when
+// the band below is taken by another worker: tall bands make that rare next
+// to the work of a block. A block
 // is ready once the block to its left (same rows) and the block above it (same
 // columns, the band of rows before) are done: every sum is then built in the
 // order of the single loop, and no two workers ever touch the same entry.
@@ -21,6 +24,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/CacheAligned.h"
 #include "engine/PullKernel.h"
 #include "engine/WorkerPool.h"
 #include "world/World.h"
@@ -38,10 +42,13 @@ struct PullArrays {
 class PullSplit {
 public:
     // Multiples of 8, so that blocks and chunks begin where a vector does.
-    static constexpr int kRows = 32;
+    static constexpr int kMinRows = 32;
     static constexpr int kColumns = 128;
     static constexpr int kChunk = 64;
-    static_assert(kRows % 8 == 0 && kColumns % 8 == 0 && kChunk % 8 == 0);
+    static_assert(kMinRows % 8 == 0 && kColumns % 8 == 0 && kChunk % 8 == 0);
+
+    // The rows of a band for m attractors: an eighth of them, a multiple of 8.
+    static int bandRows(int m) { return std::max(kMinRows, (m + 63) / 64 * 8); }
 
     PullSplit() : carry_(kSlots), shared_(std::make_unique<Shared>()) {}
 
@@ -49,6 +56,7 @@ public:
     void reset(int m)
     {
         Shared& s = *shared_;
+        rows_ = bandRows(m);
         s.bandsDone.store(0, std::memory_order_relaxed);
         s.nextChunk.store(0, std::memory_order_relaxed);
         s.open.store(0, std::memory_order_relaxed);
@@ -76,7 +84,7 @@ public:
             if (i >= 0) {
                 block(k, a, i, j);
                 if (j + 1 == columns) {
-                    const int p0 = i * kRows, p1 = std::min(m, p0 + kRows);
+                    const int p0 = i * rows_, p1 = std::min(m, p0 + rows_);
                     for (int p = p0; p < p1; ++p)
                         finishRow(carry_[p], p, a.args.kind, a.asx[p], a.asy[p], a.anear[p]);
                     rowsDone(p0, p1);
@@ -101,8 +109,8 @@ public:
     }
 
 private:
-    static constexpr int kBands = (kSlots + kRows - 1) / kRows;
-    static int bands(int m) { return (m + kRows - 1) / kRows; }
+    static constexpr int kBands = (kSlots + kMinRows - 1) / kMinRows;
+    int bands(int m) const { return (m + rows_ - 1) / rows_; }
     // The columns up to m rounded up to a whole vector, in blocks of kColumns
     // but the first, which takes what is left over.
     static int columnBlocks(int m) { return ((m + 7) / 8 * 8 + kColumns - 1) / kColumns; }
@@ -110,9 +118,9 @@ private:
     static int blockStart(int m, int j) { return j == 0 ? 0 : firstWidth(m) + (j - 1) * kColumns; }
     // The column block of the first pair of band i (there is always one: the
     // band's first row, a multiple of 8, lies before the last whole vector).
-    static int firstBlock(int m, int i)
+    int firstBlock(int m, int i) const
     {
-        const int q = i * kRows + 1;
+        const int q = i * rows_ + 1;
         return q < firstWidth(m) ? 0 : 1 + (q - firstWidth(m)) / kColumns;
     }
 
@@ -139,7 +147,7 @@ private:
     // Block (i, j), then tells whoever waits for it.
     void block(const KernelSet& k, const PullArrays& a, int i, int j)
     {
-        const int m = a.args.m, p0 = i * kRows, p1 = std::min(m, p0 + kRows);
+        const int m = a.args.m, p0 = i * rows_, p1 = std::min(m, p0 + rows_);
         if (j == firstBlock(m, i)) std::fill(carry_.begin() + p0, carry_.begin() + p1, RowCarry{});
         k.symmetricBlock(a.args, p0, p1, blockStart(m, j), blockStart(m, j + 1), a.asx, a.asy, carry_.data());
         shared_->band[i].done.store(j + 1, std::memory_order_release);
@@ -158,7 +166,8 @@ private:
         Band band[kBands];
     };
 
-    std::vector<RowCarry> carry_;
+    int rows_ = kMinRows;  // of a band, this tick
+    AlignedVector<RowCarry> carry_;
     std::unique_ptr<Shared> shared_;
 };
 

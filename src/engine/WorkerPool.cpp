@@ -11,8 +11,9 @@ namespace {
 // well beyond what a tick does between two pull passes at 1000 bodies, as a
 // sleeping worker takes some 50 us to wake on a virtual machine.
 constexpr double kIdleWatchMicroseconds = 500;
-// How long a wait watches without a break.
-constexpr double kHardSpinMicroseconds = 5;
+// How long a wait watches without a break: longer than most waits inside a
+// job, as letting others go first costs a call into the system each time.
+constexpr double kHardSpinMicroseconds = 20;
 
 inline void relax()
 {
