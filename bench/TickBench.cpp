@@ -133,11 +133,11 @@ std::string nameOf(const std::string& which, const Config& c)
     return "tick/" + which + buf;
 }
 
-// Sizes about where sharing the pull sums starts to pay: a few attractors
-// among a thousand bodies, and fewer bodies all attracting.
+// Sizes about where sharing the pull sums starts to pay: the galaxies' three
+// attractors and more among a thousand bodies, and fewer bodies all attracting.
 const std::vector<Config> kEdgeConfigs = {
-    {1000, 2, 2},  {1000, 5, 2},  {1000, 10, 2},  {1000, 20, 2}, {1000, 40, 2},
-    {100, 999, 2}, {150, 999, 2}, {200, 999, 2}, {300, 999, 2}, {400, 999, 2},
+    {1000, 2, 2},   {1000, 40, 2},  {1000, 99, 2},  {1000, 199, 2}, {1000, 299, 2},
+    {300, 999, 2},  {500, 999, 2},  {600, 999, 2},  {700, 999, 2},  {800, 999, 2},
 };
 
 // A number of threads, and whether they go back to one while that is faster.

@@ -31,7 +31,7 @@ TEST_P(Golden, CrowdOfAThousandAfter500Ticks)
     for (const KernelSet* k : runnableKernelSets()) {
         SCOPED_TRACE(k->name);
         World w = test::goldenCrowd(1000, 4242);
-        Ticker ticker(*k, Threading{GetParam(), Threading::kFromPairs, false});
+        Ticker ticker(*k, Threading{GetParam(), 0, false});
         SeededRandom rnd(17);
         test::NullCanvas canvas;
         TickStats st;
@@ -47,7 +47,7 @@ TEST_P(Golden, CrowdOfAThousandAfter500Ticks)
     }
 }
 
-// One thread, and threads sharing the ticks from the size they start at.
+// One thread, and two sharing every tick.
 INSTANTIATE_TEST_SUITE_P(Threads, Golden, testing::Values(1, 2),
                          [](const auto& info) { return std::to_string(info.param) + "Threads"; });
 
