@@ -190,8 +190,12 @@ void PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource&
         pool_->run(job);
         for (const auto& f : found_) events_.insert(events_.end(), f.begin(), f.end());
     }
-    if (pool_ && pairs >= fromPairs_)
+    if (pool_ && pairs >= fromPairs_) {
         choice_.took(share, pairs, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        // The threads, asleep after ticks alone, woken now for the next tick's
+        // look at sharing: it would otherwise time their waking.
+        if (adapt_ && !share && choice_.looksNext()) pool_->rouse();
+    }
 
     // Partial collisions and drawing in the order of the pair-by-pair pass:
     // rows from the highest body down, partners from the highest down.

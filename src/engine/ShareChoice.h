@@ -28,6 +28,9 @@ public:
         return faster;
     }
 
+    // Whether the next share() looks the other way.
+    bool looksNext() const { return perPair_[kAlone] != 0 && sinceLook_ == kLookEvery - 1; }
+
     // The sums of `pairs` pairs took `seconds`, shared or not.
     void took(bool shared, long pairs, double seconds)
     {

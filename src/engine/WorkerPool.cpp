@@ -63,7 +63,7 @@ WorkerPool::~WorkerPool()
 {
     stop_.store(true, std::memory_order_relaxed);
     generation_.fetch_add(1, std::memory_order_release);
-    generation_.notify_all();
+    rouse();
     for (std::thread& t : threads_) t.join();
 }
 
@@ -90,11 +90,17 @@ void WorkerPool::start(void (*fn)(void*, int), void* job)
     job_ = job;
     finished_.store(0, std::memory_order_relaxed);
     generation_.fetch_add(1, std::memory_order_release);
-    generation_.notify_all();
+    rouse();
     fn(job, 0);
     // The others are at most a share of the job behind: spin rather than sleep,
     // as waking a sleeping thread can take longer than the whole job.
     awaitAtLeast(finished_, size() - 1);
+}
+
+void WorkerPool::rouse()
+{
+    calls_.fetch_add(1, std::memory_order_release);
+    calls_.notify_all();
 }
 
 void WorkerPool::serve(int k)
@@ -102,8 +108,11 @@ void WorkerPool::serve(int k)
     std::uint32_t seen = 0;
     for (;;) {
         auto moved = [&] { return generation_.load(std::memory_order_acquire) != seen; };
-        if (!watchFor(moved, kIdleWatchMicroseconds))
-            while (!moved()) generation_.wait(seen, std::memory_order_acquire);
+        // Watch; then sleep until called, by a job or by rouse(), and watch again.
+        while (!watchFor(moved, kIdleWatchMicroseconds)) {
+            const std::uint32_t c = calls_.load(std::memory_order_acquire);
+            if (!moved()) calls_.wait(c, std::memory_order_acquire);
+        }
         seen = generation_.load(std::memory_order_acquire);
         if (stop_.load(std::memory_order_relaxed)) return;
         fn_(job_, k);

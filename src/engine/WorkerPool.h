@@ -33,6 +33,10 @@ public:
         start(+[](void* j, int k) { (*static_cast<Job*>(j))(k); }, &job);
     }
 
+    // Wakes the workers that sleep, to watch for a job for a while: for a job
+    // that is to come soon, which then need not wait for them to wake.
+    void rouse();
+
 private:
     void start(void (*fn)(void*, int), void* job);
     void serve(int k);
@@ -41,6 +45,7 @@ private:
     void (*fn_)(void*, int) = nullptr;  // the job, published by generation_
     void* job_ = nullptr;
     std::atomic<std::uint32_t> generation_{0};  // counts the jobs handed out
+    std::atomic<std::uint32_t> calls_{0};       // counts the wake-up calls
     std::atomic<int> finished_{0};              // workers done with the job
     std::atomic<bool> stop_{false};
 };

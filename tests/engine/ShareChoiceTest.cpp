@@ -32,6 +32,12 @@ TEST(ShareChoice, TakesTheFasterWayAndLooksAtTheOtherNowAndThen)
     c.took(false, 1000, 2e-4);
     const int ticks = 10 * ShareChoice::kLookEvery;
     EXPECT_EQ(sharedTicks(c, ticks, 1e-4, 2e-4), ticks - 10);
+    // Told one tick ahead, so that the threads can be woken in time.
+    for (int t = 0; t < ShareChoice::kLookEvery; ++t) {
+        const bool warned = c.looksNext();
+        EXPECT_EQ(c.share(), !warned) << "tick " << t;
+        c.took(!warned, 1000, warned ? 2e-4 : 1e-4);
+    }
 
     // The machine gets busy: sharing now takes three times as long. Within a
     // few ticks the choice turns, and stays turned but for the looks.

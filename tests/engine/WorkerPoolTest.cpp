@@ -1,6 +1,7 @@
 // The tick's threads: each job reaches every worker exactly once, the caller
 // as worker 0, and returns only when all of them are done, whether the workers
-// were spinning (jobs back to back) or had gone to sleep (a pause between).
+// were watching (jobs back to back), had gone to sleep (a pause between) or
+// were woken ahead of the job.
 
 #include <gtest/gtest.h>
 
@@ -24,8 +25,10 @@ TEST(WorkerPool, EveryWorkerRunsEachJobOnceAndTheJobIsDoneOnReturn)
         const std::thread::id caller = std::this_thread::get_id();
         bool callerIsWorker0 = true;
         for (int job = 0; job < 300; ++job) {
-            // Now and then a pause long enough for idle workers to fall asleep.
+            // Now and then a pause long enough for idle workers to fall asleep,
+            // and sometimes a call that wakes them before the job.
             if (job % 100 == 99) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (job % 200 == 199) pool.rouse();
             auto work = [&](int k) {
                 ++calls[static_cast<std::size_t>(k)];
                 if (k == 0) callerIsWorker0 = callerIsWorker0 && std::this_thread::get_id() == caller;
