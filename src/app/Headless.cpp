@@ -46,8 +46,10 @@ constexpr int kHeadlessMax = 1000;
 QString usageText()
 {
     return QStringLiteral(
-        "Usage: orbitarium [--load FILE] [--record-file PATH] [--kernels NAME] [--threads N]\n"
-        "       orbitarium --headless [--record-file PATH] [--kernels NAME] [--threads N] ACTION...\n"
+        "Usage: orbitarium [--load FILE] [--record-file PATH] [--kernels NAME]\n"
+        "                  [--threads N]\n"
+        "       orbitarium --headless [--record-file PATH] [--kernels NAME]\n"
+        "                  [--threads N] ACTION...\n"
         "       orbitarium --version | --help\n"
         "\n"
         "Opens the simulator window. --load FILE starts the scene in FILE.\n"
