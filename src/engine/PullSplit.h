@@ -7,15 +7,15 @@
 // column. It is cut into bands of rows, about eight of them, and blocks of
 // kColumns columns (the first column block narrower, so that the last ends
 // where the attractors do and every row ends on whole vectors, as in the
-// single loop). A block's sums go from one worker's cache to another's when
-// the band below is taken by another worker: tall bands make that rare next
-// to the work of a block. A block
-// is ready once the block to its left (same rows) and the block above it (same
-// columns, the band of rows before) are done: every sum is then built in the
-// order of the single loop, and no two workers ever touch the same entry.
-// Any worker takes any ready block, the next one of its own band first, else
-// the one in the highest band: a worker that is slow, or put aside by the
-// system for another program, holds up only what truly waits for its block.
+// single loop). A block is ready once the block to its left (same rows) and
+// the block above it (same columns, the band before) are done: every sum is
+// then built in the order of the single loop, and no two workers ever touch
+// the same entry. Any worker takes any ready block, the next one of its own
+// band first, else the ready one nearest the top: a worker that is slow, or
+// put aside by the system for another program, holds up only what truly waits
+// for its block. A block's column sums pass from one worker's cache to the
+// other's when the band below is another worker's: tall bands keep that small
+// next to the work of a block.
 // The bodies beyond the planetoid factor, each summed on its own, are taken in
 // chunks of kChunk whenever no block is ready.
 

@@ -1,8 +1,10 @@
 #pragma once
 // A few threads kept alive from one job to the next, so that a job costs a
 // wake-up rather than a thread start. The caller takes part as worker 0. Idle
-// workers spin briefly, as the next tick's job usually follows within a few
-// tens of microseconds, then sleep until the next job.
+// workers watch for the next job for half a millisecond, as the next tick's
+// job usually follows within a few tens of microseconds (letting any other
+// thread ready to run go first meanwhile), then sleep until a job or a call of
+// rouse() comes.
 
 #include <atomic>
 #include <chrono>
