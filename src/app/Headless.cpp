@@ -59,7 +59,7 @@ QString usageText()
         "--kernels NAME runs the pull loops compiled for that instruction set (every\n"
         "set gives the same galaxy bit for bit); this computer runs: %1.\n"
         "--threads N shares the tick among N threads (1 to 256; by default one per\n"
-        "core this process may use, here %4) once some 200000 pairs of bodies pull\n"
+        "core this process may use, here %4) once some 150000 pairs of bodies pull\n"
         "each other; every count gives the same galaxy bit for bit.\n"
         "\n"
         "With --headless the same window runs offscreen and carries out the actions in\n"
