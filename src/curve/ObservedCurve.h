@@ -41,20 +41,14 @@ double visibleSpeed(const ObservedRow& row);
 std::string_view ngc3198Text();
 Result<std::vector<ObservedRow>> ngc3198Curve();
 
-// A point of the simulated curve: twips and twips per tick.
-struct CurvePoint {
-    double radius = 0;
-    double speed = 0;
-};
-
 // How to draw the observed curve on the simulated one's axes:
 // twips = radiusKpc x twipsPerKpc, twips per tick = speedKms x speedPerKms.
 struct ObservedScale {
     double twipsPerKpc = 0;
     double speedPerKms = 0;  // (twips per tick) per (km/s)
     bool matched = false;    // false: nothing to match, the defaults below
-    int simulatedPoints = 0;  // in the simulated outer part (fixedNgcScale: stars beyond the zone)
-    int observedRows = 0;     // in the observed flat part (fixedNgcScale: all rows)
+    int simulatedPoints = 0;  // the stars beyond the zone it was chosen from
+    int observedRows = 0;     // the observed rows
     double edgeRadius = 0;    // fixedNgcScale: the stars' outer edge, twips
     double edgeSpeed = 0;     // fixedNgcScale: Newton's circular speed there, twips per tick
 };
@@ -65,17 +59,5 @@ struct ObservedScale {
 inline constexpr double kDefaultTwipsPerKpc = 200;
 inline constexpr double kDefaultSpeedPerKms = 0.2;
 
-// The old way, kept until the panel moves to fixedNgcScale (NgcScale.h): it
-// refits every frame and so makes the curves agree by construction.
-// The scales that lay the observed flat part onto the outer part of the
-// simulated curve. The observed flat part is the rows in the outer half of the
-// observed radius range; the simulated outer part is the outer third, by
-// radius, of the points that turn the positive way (speed > 0, radius > 0).
-// The scales put the median radius and the median speed of the one part onto
-// those of the other; medians, so that a lone runaway star does not drag the
-// scales. The defaults stand when either part is empty or a scale would not be
-// a positive finite number.
-ObservedScale scaleObserved(std::span<const ObservedRow> observed, std::span<const CurvePoint> simulated);
-ObservedScale scaleObserved(std::span<const ObservedRow> observed, std::span<const StarPoint> stars);
 
 }  // namespace orb

@@ -86,41 +86,5 @@ TEST(ObservedCurve, LenientAboutLayoutStrictAboutNumbers)
     }
 }
 
-TEST(ObservedCurve, ScalesLayTheFlatPartOntoTheOuterStars)
-{
-    std::vector<ObservedRow> obs;
-    const double outer[] = {100, 110, 120, 130, 140};
-    for (int r = 1; r <= 10; ++r) obs.push_back({double(r), r > 5 ? outer[r - 6] : 10.0 * r, 1, 0, 0});
-    // Outer half of 1..10 kpc: 6..10, median 8 kpc and 120 km/s. Outer third of
-    // the nine stars turning the right way: 700..900 twips, median 800 and 24.
-    const std::vector<CurvePoint> sim = {{100, 5},  {200, 9},  {300, 12}, {400, 15}, {500, 17}, {600, 19},
-                                         {700, 20}, {900, 24}, {800, 30}, {1000, -5}, {0, 50}};
-    const ObservedScale s = scaleObserved(obs, sim);
-    EXPECT_TRUE(s.matched);
-    EXPECT_EQ(s.twipsPerKpc, 100);
-    EXPECT_EQ(s.speedPerKms, 0.2);
-    EXPECT_EQ(s.simulatedPoints, 3);
-    EXPECT_EQ(s.observedRows, 5);
-
-    // NGC 3198's flat part: 24..44 kpc, medians 34.06 kpc and 149 km/s.
-    const auto ngc = ngc3198Curve();
-    ASSERT_TRUE(ngc);
-    const std::vector<CurvePoint> one = {{3406, 14.9}};
-    const ObservedScale n = scaleObserved(*ngc, one);
-    EXPECT_EQ(n.observedRows, 11);
-    EXPECT_NEAR(n.twipsPerKpc, 100, 1e-12);
-    EXPECT_NEAR(n.speedPerKms, 0.1, 1e-15);
-
-    // Nothing to match: the defaults.
-    const std::vector<std::vector<CurvePoint>> none = {{}, {{500, -3}, {900, -1}}, {{0, 10}, {0, 20}}};
-    for (const auto& pts : none) {
-        const ObservedScale d = scaleObserved(obs, pts);
-        EXPECT_FALSE(d.matched);
-        EXPECT_EQ(d.twipsPerKpc, kDefaultTwipsPerKpc);
-        EXPECT_EQ(d.speedPerKms, kDefaultSpeedPerKms);
-    }
-    EXPECT_FALSE(scaleObserved({}, sim).matched);
-}
-
 }  // namespace
 }  // namespace orb
