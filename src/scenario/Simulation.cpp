@@ -81,6 +81,7 @@ void Simulation::tick()
     pullFactor_ = in.pullFactor;
     ticker_.tick(stage_.world, in, stage_.canvas, stage_.rng, [this] { starMaker(); });
     ++ticks_;
+    emit ticked();
 }
 
 void Simulation::Step_Click()

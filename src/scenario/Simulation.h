@@ -65,6 +65,8 @@ public:
 
 signals:
     void speedChanged(int ticksPerTimeout);
+    // A tick has run; ticks() counts it.
+    void ticked();
 
 private:
     void starMaker();
