@@ -139,7 +139,8 @@ QWidget* column(std::initializer_list<QWidget*> widgets)
 
 }  // namespace
 
-Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), world_(std::make_unique<World>())
+Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), world_(std::make_unique<World>()),
+      runSettings_(std::make_unique<RunSettings>())
 {
     setObjectName("Fs4x3");
     setWindowTitle("Vantor 3 : Orbitarium");
@@ -168,7 +169,7 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
     chirp_ = std::make_unique<MessageLine>();
     desktop_ = std::make_unique<Desktop>(this, options.openUrl);
     stage_ = std::make_unique<Stage>(
-        Stage{*world_, *rng_, *clock, *canvas_, *view_, *run_, *timers_, *chirp_, *desktop_});
+        Stage{*world_, *runSettings_, *rng_, *clock, *canvas_, *view_, *run_, *timers_, *chirp_, *desktop_});
 
     settings_ = std::make_unique<Settings>(*stage_);
     editor_ = std::make_unique<BodyEditor>(*stage_, *settings_);
@@ -177,7 +178,7 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
     links_ = std::make_unique<Links>(*stage_, endProgram_);
     go_ = std::make_unique<RunStart>(*stage_, *settings_, *score_, *links_);
     presets_ = std::make_unique<Presets>(*stage_, *settings_, *pause_, *go_);
-    simulation_ = std::make_unique<Simulation>(*stage_, *settings_, *presets_, *editor_,
+    simulation_ = std::make_unique<Simulation>(*stage_, *presets_, *editor_,
                                                options.kernels ? *options.kernels : bestKernelSet(),
                                                Threading{options.threads > 0 ? options.threads : usableCores()});
     scenes_ = std::make_unique<Scenes>(*stage_, *settings_, *pause_, *go_);

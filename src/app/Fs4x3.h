@@ -17,6 +17,7 @@
 #include "base/TimeSource.h"
 #include "engine/PullKernel.h"
 #include "engine/RandomSource.h"
+#include "world/RunSettings.h"
 #include "world/World.h"
 
 class QDockWidget;
@@ -68,6 +69,8 @@ public:
 
     World& world() { return *world_; }
     const World& world() const { return *world_; }
+    // The run's settings, as the fields last wrote them.
+    const RunSettings& runSettings() const { return *runSettings_; }
     RandomSource& rng() { return *rng_; }
     FieldCanvas& canvas();
     FieldView& fieldView();
@@ -132,6 +135,7 @@ private:
     void about();
 
     std::unique_ptr<World> world_;
+    std::unique_ptr<RunSettings> runSettings_;
     std::unique_ptr<TimeSource> ownClock_;
     const TimeSource* clock_ = nullptr;
     std::function<QString(const QString&, const QString&, const QString&)> askSavePath_;

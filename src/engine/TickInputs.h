@@ -1,16 +1,13 @@
 #pragma once
 // What the tick reads from the window, as plain values, and what it reports.
 
-#include <cfloat>
-#include <cmath>
 #include <cstdint>
 
 #include "world/Geometry.h"
+#include "world/RunSettings.h"
 #include "world/World.h"
 
 namespace orb {
-
-enum BorderRule { kSlomo = 0, kWall = 1, kWrap = 2, kComet = 3, kChaos = 4, kFourDim = 5, kDie = 6 };
 
 struct TickInputs {
     double gravityExponent = 2;     // lenient value of the exponent field
@@ -39,17 +36,17 @@ struct TickStats {
     }
 };
 
-// The factor f of "Same pull at r0": r0^(e-2), so that 10000 f m / r0^e is the
-// Newtonian 10000 m / r0^2 at r0 for every exponent e; exactly 1 at e = 2.
-// Kept finite and positive (a pull that does not exist rather than an infinite
-// one), and 1 for a radius or exponent that is not a number.
-inline double samePullFactor(double r0, double e)
+// The tick's inputs as the run's settings give them.
+inline TickInputs tickInputs(const RunSettings& s)
 {
-    if (!(r0 > 0) || std::isnan(e) || std::isinf(r0)) return 1;
-    const double f = std::pow(r0, e - 2);
-    if (std::isinf(f)) return DBL_MAX;
-    if (!(f > 0)) return DBL_MIN;
-    return f;
+    TickInputs in;
+    in.gravityExponent = s.exponent();
+    in.pullFactor = s.pullFactor(in.gravityExponent);
+    in.starInterval = s.starInterval();
+    in.planetoidFactor = s.planetoidFactor();
+    in.borderOption = s.borderRule;
+    in.spin = s.spin;
+    return in;
 }
 
 // The highest body number the run loops visit (-1 when none).

@@ -27,7 +27,7 @@ void Pause::Command5_Click()
         stage_.run.set(RunPhase::Paused);
         // The selector reaches the bodies of the run, 0..|count| (Go counts a
         // negative text by its absolute value).
-        editor_.open(roundClamp(std::fabs(lenient(settings_.text(Setting::Planets))), 0, kMaxBody));
+        editor_.open(roundClamp(std::fabs(stage_.settings.lenient(Setting::Planets)), 0, kMaxBody));
         w.KlinK();
         stage_.chirp.say("Hit tab to effect changes for typed amounts");
     } else if (stage_.run.paused()) {

@@ -2,10 +2,6 @@
 
 #include <QGridLayout>
 #include <QLabel>
-#include <algorithm>
-#include <cmath>
-
-#include "engine/TickInputs.h"
 
 #include "platform/FieldText.h"
 #include "platform/Widgets.h"
@@ -13,40 +9,30 @@
 namespace orb {
 namespace {
 
-// Writes a whole number back only when the text differs, so a field that
-// already holds it keeps its cursor.
-void setWhole(QLineEdit* f, int v)
-{
-    const QString t = QString::number(v);
-    if (f->text() != t) f->setText(t);
-}
-
 struct FieldSpec {
-    const char* name;
-    const char* text;
+    Setting setting;
     const char* tip;
     int limit;
 };
 
-// In the order of the Setting enumeration.
 const FieldSpec kFields[] = {
-    {"TXg(0)", "400", "Sol Gravity", 5},
-    {"TXg(1)", "40", "Gravity of largest Planet", 5},
-    {"TXg(2)", "2", "g=m/r^[?]  Normally the ? = 2", 5},
-    {"TXw(0)", "0", "Jupiter Factor", 0},
-    {"TXw(1)", "0", "Waterworld Factor", 0},
-    {"TXw(2)", "2", "Planetoid Factor", 0},
-    {"TXn", "150", "Total Planets", 3},
-    {"Text7", "0", "Tag a Planet Number (0=sol)", 0},
-    {"Text1", "5", "Planet Radius", 0},
-    {"Text5", "5", "Atomic Force Range for bonding and merging planets", 0},
-    {"Text4", "1",
+    {Setting::SolGravity, "Sol Gravity", 5},
+    {Setting::PlanetGravity, "Gravity of largest Planet", 5},
+    {Setting::Exponent, "g=m/r^[?]  Normally the ? = 2", 5},
+    {Setting::Jupiter, "Jupiter Factor", 0},
+    {Setting::Waterworld, "Waterworld Factor", 0},
+    {Setting::Planetoid, "Planetoid Factor", 0},
+    {Setting::Planets, "Total Planets", 3},
+    {Setting::Tag, "Tag a Planet Number (0=sol)", 0},
+    {Setting::Radius, "Planet Radius", 0},
+    {Setting::Core, "Atomic Force Range for bonding and merging planets", 0},
+    {Setting::Volatility,
      "Volatility (Size = Radius - Core) When Stars are in partial collision, the exchange of matter is in effect "
      "as a random variable. (Visible explosions)",
      0},
-    {"Text2", "24", "Start Momentum", 0},
-    {"TXt", "15", "Depending on your PC", 0},
-    {"TXr0", "3000",
+    {Setting::StartMomentum, "Start Momentum", 0},
+    {Setting::TickMs, "Depending on your PC", 0},
+    {Setting::PullRadius,
      "r0, twips: with \"Same pull at r0\" checked, every exponent pulls at r0 as hard as the Newtonian law", 0},
 };
 
@@ -54,9 +40,10 @@ const FieldSpec kFields[] = {
 
 Settings::Settings(Stage& stage) : stage_(stage)
 {
-    for (int k = 0; k < static_cast<int>(fields_.size()); ++k) {
-        const FieldSpec& s = kFields[k];
-        fields_[k] = makeField(s.name, s.text, s.tip, s.limit);
+    for (const FieldSpec& f : kFields) {
+        const std::string_view name = RunSettings::name(f.setting);
+        bind(f.setting, makeField(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
+                                  QString::fromStdString(model().text(f.setting)), f.tip, f.limit));
     }
 
     physics_ = makeGroup("FramePhysics", "Physics");
@@ -121,19 +108,8 @@ Settings::Settings(Stage& stage) : stage_(stage)
         });
     }
 
-    auto left = [&](Setting s, void (Settings::*handler)()) {
-        connect(field(s), &Field::left, this, handler);
-    };
-    left(Setting::Planets, &Settings::TXn_LostFocus);
-    left(Setting::Tag, &Settings::Text7_LostFocus);
-    left(Setting::Radius, &Settings::Text1_LostFocus);
-    left(Setting::Core, &Settings::Text5_LostFocus);
-    left(Setting::Volatility, &Settings::Text4_LostFocus);
-    left(Setting::StartMomentum, &Settings::Text2_LostFocus);
-    left(Setting::TickMs, &Settings::TXt_LostFocus);
-    left(Setting::PullRadius, &Settings::TXr0_LostFocus);
-    for (int i = 0; i < 3; ++i)
-        connect(fields_[i], &Field::left, this, [this, i] { TXg_LostFocus(i); });
+    connect(CHgod_, &QCheckBox::toggled, this, [this](bool on) { stage_.settings.spin = on; });
+    connect(CHkeep_, &QCheckBox::toggled, this, [this](bool on) { stage_.settings.keepPull = on; });
     connect(field(Setting::Planets), &Field::doubleClicked, this, &Settings::TXn_DblClick);
     connect(field(Setting::Volatility), &Field::doubleClicked, this, &Settings::Text4_DblClick);
     connect(core, &ClickLabel::clicked, this, [this] { emit labelClicked(2); });
@@ -143,139 +119,81 @@ Settings::Settings(Stage& stage) : stage_(stage)
     Och_[6]->setChecked(true);
 }
 
-QString Settings::text(Setting s) const { return field(s)->text(); }
-
-void Settings::setText(Setting s, const QString& text) { field(s)->setText(text); }
-
-int Settings::borderRule() const
+void Settings::bind(Setting s, Field* f)
 {
-    for (int i = 0; i < 7; ++i)
-        if (Och_[i]->isChecked()) return i;
-    return -1;
+    fields_[static_cast<int>(s)] = f;
+    show(s);
+    connect(f, &QLineEdit::textChanged, this, [this, s](const QString& t) {
+        if (model().text(s) != str(t)) stage_.settings.setText(s, str(t));
+    });
+    connect(f, &Field::left, this, [this, s] { leave(s); });
 }
 
-bool Settings::keepPull() const { return CHkeep_->isChecked(); }
+void Settings::show(Setting s)
+{
+    Field* f = field(s);
+    if (!f) return;
+    const QString t = text(s);
+    if (f->text() != t) f->setText(t);
+}
+
+void Settings::setText(Setting s, const QString& text)
+{
+    stage_.settings.setText(s, str(text));
+    show(s);
+}
+
+void Settings::leave(Setting s)
+{
+    stage_.settings.leave(s, stage_.world);
+    show(s);
+    // The planet's radius also corrects the core.
+    if (s == Setting::Radius) show(Setting::Core);
+    if (s == Setting::TickMs) emit tickIntervalChanged(static_cast<int>(model().left(s)));
+    emit settingLeft(s);
+}
 
 void Settings::setKeepPull(bool on) { CHkeep_->setChecked(on); }
-
-double Settings::pullFactor(double exponent) const
-{
-    return keepPull() ? samePullFactor(pullRadius_, exponent) : 1.0;
-}
 
 void Settings::lockFactors()
 {
     for (Setting s : {Setting::Jupiter, Setting::Waterworld, Setting::Planetoid}) field(s)->setEnabled(false);
 }
 
-void Settings::Och_Click(int index) { stage_.world.borderMode = index == 0 ? 2 : 1; }
+void Settings::Och_Click(int index) { stage_.settings.setBorderRule(index, stage_.world); }
 
-void Settings::TXn_LostFocus()
-{
-    Field* TXn = field(Setting::Planets);
-    if (lenient(TXn) > 999) TXn->setText("999");
-    if (lenient(TXn) < 3) TXn->setText("3");
-    // Whole numbers only, so that Go's strict reading always succeeds.
-    const int n = roundClamp(lenient(TXn), 3, kMaxBody);
-    setWhole(TXn, n);
-    // Slots above the new count take no part in the run.
-    for (int i = n + 1; i <= kMaxBody; ++i) stage_.world.outOfPlay[i] = 1;
-}
+void Settings::TXn_LostFocus() { leave(Setting::Planets); }
 
 void Settings::TXn_DblClick()
 {
-    Field* TXn = field(Setting::Planets);
-    TXn->setText(numQ(lenient(TXn) + 1));
-    if (lenient(TXn) > 999) TXn->setText("999");
+    stage_.settings.doubleClick(Setting::Planets);
+    show(Setting::Planets);
 }
 
 void Settings::TXg_LostFocus(int i)
 {
     if (i < 0 || i > 2) return;
-    Field* f = fields_[i];
-    if (i < 2 && lenient(f) < 1) f->setText("1");
-    // A text that is not a number leaves that gravity as it was.
-    if (auto v = strict(text(Setting::PlanetGravity))) stage_.world.gravity[1] = *v;
-    if (auto v = strict(text(Setting::SolGravity))) stage_.world.gravity[0] = *v;
-    if (i == 2) {
-        if (lenient(f) < 0.4) f->setText("0.4");
-        if (lenient(f) > 2.6) f->setText("2.6");
-    }
+    leave(i == 0 ? Setting::SolGravity : i == 1 ? Setting::PlanetGravity : Setting::Exponent);
 }
 
-void Settings::Text1_LostFocus()
-{
-    World& w = stage_.world;
-    Field* Text1 = field(Setting::Radius);
-    Field* Text5 = field(Setting::Core);
-    w.planetRadius = static_cast<std::int16_t>(roundClamp(lenient(Text1), 1, 32767));
-    setWhole(Text1, w.planetRadius);
-    // The core never reaches beyond the planet, neither the one in use nor the
-    // one in its field, which the next Go reads.
-    if (w.coreRadius > w.planetRadius || lenient(Text5) > w.planetRadius) {
-        w.coreRadius = w.planetRadius;
-        setWhole(Text5, w.coreRadius);
-    }
-}
+void Settings::Text1_LostFocus() { leave(Setting::Radius); }
 
-void Settings::Text5_LostFocus()
-{
-    const int radius = roundClamp(lenient(field(Setting::Radius)), 1, 32767);
-    Field* Text5 = field(Setting::Core);
-    stage_.world.coreRadius = static_cast<std::int16_t>(roundClamp(lenient(Text5), 1, radius));
-    setWhole(Text5, stage_.world.coreRadius);
-}
+void Settings::Text5_LostFocus() { leave(Setting::Core); }
 
-void Settings::Text4_LostFocus()
-{
-    World& w = stage_.world;
-    Field* Text4 = field(Setting::Volatility);
-    w.volatility = static_cast<std::int16_t>(roundClamp(lenient(Text4), 0, 16383));
-    w.volatilitySpan = static_cast<std::int16_t>(2 * w.volatility + 1);
-    setWhole(Text4, w.volatility);
-}
+void Settings::Text4_LostFocus() { leave(Setting::Volatility); }
 
 void Settings::Text4_DblClick()
 {
-    Field* Text4 = field(Setting::Volatility);
-    Text4->setText(numQ(lenient(Text4) - 1));
-    if (lenient(Text4) < 0) Text4->setText("0");
+    stage_.settings.doubleClick(Setting::Volatility);
+    show(Setting::Volatility);
 }
 
-void Settings::Text2_LostFocus()
-{
-    World& w = stage_.world;
-    Field* Text2 = field(Setting::StartMomentum);
-    w.startMomentum = static_cast<std::int16_t>(roundClamp(std::fabs(lenient(Text2)), 0, 32766));
-    w.startMomentumSpan = static_cast<std::int16_t>(w.startMomentum + 1);
-    w.startMomentumOffset = toInt16(w.startMomentum / 4.0).value_or(0);
-    setWhole(Text2, w.startMomentum);
-}
+void Settings::Text2_LostFocus() { leave(Setting::StartMomentum); }
 
-void Settings::Text7_LostFocus()
-{
-    // The tag names a body of the run the next Go starts.
-    const int count = roundClamp(std::fabs(lenient(field(Setting::Planets))), 0, kMaxBody);
-    Field* Text7 = field(Setting::Tag);
-    stage_.world.taggedBody = static_cast<std::int16_t>(roundClamp(lenient(Text7), 0, count));
-    setWhole(Text7, stage_.world.taggedBody);
-}
+void Settings::Text7_LostFocus() { leave(Setting::Tag); }
 
-void Settings::TXt_LostFocus()
-{
-    Field* TXt = field(Setting::TickMs);
-    const int ms = roundClamp(lenient(TXt), 1, 10000);
-    setWhole(TXt, ms);
-    emit tickIntervalChanged(ms);
-}
+void Settings::TXt_LostFocus() { leave(Setting::TickMs); }
 
-void Settings::TXr0_LostFocus()
-{
-    Field* TXr0 = field(Setting::PullRadius);
-    const double r0 = lenient(TXr0);
-    pullRadius_ = r0 >= 1 ? std::min(r0, kMaxPullRadius) : 1.0;
-    const QString t = numQ(pullRadius_);
-    if (TXr0->text() != t) TXr0->setText(t);
-}
+void Settings::TXr0_LostFocus() { leave(Setting::PullRadius); }
 
 }  // namespace orb

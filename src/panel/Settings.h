@@ -1,7 +1,8 @@
 #pragma once
-// The physics fields and the border rules of the panel, with their own
-// handlers: each keeps its value within the range the run loops need and writes
-// the corrected number back into the field.
+// The fields of the run's settings and the border rules: every field writes
+// its text into the run's settings model on each edit, and leaving it runs the
+// setting's rule and shows the corrected text. The physics fields are laid out
+// here; the galaxy's and the clearing's fields are bound from their own pages.
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -10,36 +11,35 @@
 
 #include "platform/Controls.h"
 #include "platform/Stage.h"
+#include "world/RunSettings.h"
 
 namespace orb {
-
-// The settings fields by name.
-enum class Setting { SolGravity, PlanetGravity, Exponent, Jupiter, Waterworld, Planetoid, Planets, Tag, Radius, Core, Volatility, StartMomentum, TickMs, PullRadius };
 
 class Settings : public QObject {
     Q_OBJECT
 public:
-    static constexpr double kDefaultPullRadius = 3000;
-    static constexpr double kMaxPullRadius = 100000;
-
     explicit Settings(Stage& stage);
 
     // The groups the window lays out: the physics fields, the border rules.
     QWidget* physicsGroup() const { return physics_; }
     QWidget* borderGroup() const { return border_; }
 
-    QString text(Setting s) const;
+    // The run's settings, which every reader reads.
+    const RunSettings& model() const { return stage_.settings; }
+    QString text(Setting s) const { return QString::fromStdString(model().text(s)); }
+    // Writes a text into the model and shows it in the setting's field.
     void setText(Setting s, const QString& text);
+    // Makes `field` the one that edits setting s (the galaxy's and the
+    // clearing's fields are laid out on their own pages).
+    void bind(Setting s, Field* field);
+    // Leaving a setting's field: its rule runs and the field shows the result.
+    void leave(Setting s);
     // The selected border rule 0..6, -1 for none.
-    int borderRule() const;
-    bool spin() const { return CHgod_->isChecked(); }
+    int borderRule() const { return model().borderRule; }
+    bool spin() const { return model().spin; }
     // "Same pull at r0": the pull law keeps the Newtonian strength at r0.
-    bool keepPull() const;
+    bool keepPull() const { return model().keepPull; }
     void setKeepPull(bool on);
-    // r0 in twips, as its field was last left.
-    double pullRadius() const { return pullRadius_; }
-    // f in g = 10000 f m / r^e for exponent e: 1 unless "Same pull at r0".
-    double pullFactor(double exponent) const;
     // A run has started: the three factor fields stay disabled from now on.
     void lockFactors();
 
@@ -65,17 +65,20 @@ signals:
     void labelClicked(int index);
     // A new tick interval was left in its field.
     void tickIntervalChanged(int ms);
+    // A setting's field was left and its rule has run.
+    void settingLeft(Setting s);
 
 private:
     Field* field(Setting s) const { return fields_[static_cast<int>(s)]; }
+    // Shows the model's text in the setting's field when it differs.
+    void show(Setting s);
 
     Stage& stage_;
     QGroupBox* physics_;
     QGroupBox* border_;
-    std::array<Field*, 14> fields_{};
+    std::array<Field*, kSettings> fields_{};
     QCheckBox* CHgod_;
     QCheckBox* CHkeep_;
-    double pullRadius_ = kDefaultPullRadius;
     std::array<QRadioButton*, 7> Och_{};
 };
 

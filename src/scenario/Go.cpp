@@ -10,11 +10,11 @@
 namespace orb {
 namespace {
 
-// The clear timer's interval for a "Clear Screen Time" text; nothing when it
-// would give no valid interval.
-std::optional<int> clearInterval(const QString& text)
+// The clear timer's interval for a "Clear Screen Time" of so many seconds;
+// nothing when it would give no valid interval.
+std::optional<int> clearInterval(double seconds)
 {
-    const auto ms = toInt32(lenient(text) * 1000);
+    const auto ms = toInt32(seconds * 1000);
     if (!ms || *ms <= 0) return std::nullopt;
     return *ms;
 }
@@ -30,14 +30,14 @@ RunStart::RunStart(Stage& stage, Settings& settings, ScoreBoard& score, Links& l
     auto* h = new QHBoxLayout(autoBox_);
     h->setContentsMargins(0, 0, 0, 0);
     CHr_ = makeCheck("CHr", "Auto C", "Auto Clear Screen");
-    TXref_ = makeField("TXref", "5", "Clear Screen Time", 5, 44);
+    TXref_ = makeField("TXref", settings_.text(Setting::ClearTime), "Clear Screen Time", 5, 44);
+    settings_.bind(Setting::ClearTime, TXref_);
     h->addWidget(CHr_);
     h->addWidget(TXref_);
 
     connect(Command2_, &QPushButton::clicked, this, &RunStart::Command2_Click);
     connect(Command4_, &QPushButton::clicked, this, &RunStart::Command4_Click);
     connect(CHr_, &QCheckBox::toggled, this, &RunStart::CHr_Click);
-    connect(TXref_, &Field::left, this, &RunStart::TXref_LostFocus);
     connect(&stage_.timers.Tiball(), &Timer::timeout, this, &RunStart::Tiball_Timer);
 
     for (QWidget* w : {static_cast<QWidget*>(Command2_), static_cast<QWidget*>(Command4_), static_cast<QWidget*>(CHr_),
@@ -67,12 +67,14 @@ void RunStart::Command2_Click()
     // Planets run from blue (low numbers) to green (high numbers). The planet
     // count field keeps a whole number in 3..999; should it hold anything else,
     // the colouring stops at the slots the table has.
-    const QString count = settings_.text(Setting::Planets);
+    const RunSettings& s = stage_.settings;
+    const double count = s.lenient(Setting::Planets);
     int n = 0;
-    if (auto v = strictInt16(str(count))) n = std::min<int>(*v, kMaxBody);
-    else n = roundClamp(lenient(count), 0, kMaxBody);
+    if (auto v = s.strict(Setting::Planets) ? toInt16(*s.strict(Setting::Planets)) : std::nullopt)
+        n = std::min<int>(*v, kMaxBody);
+    else n = roundClamp(count, 0, kMaxBody);
     for (int k = 3; k <= n; ++k) {
-        const auto d = toInt16(k / lenient(settings_.text(Setting::Planets)) * 255);
+        const auto d = toInt16(k / count * 255);
         if (!d) continue;
         // A count that is not whole ("3.5" rounds up to 4) puts the last slot
         // past the field's value: its green would pass 255.
@@ -90,19 +92,19 @@ void RunStart::Command2_Click()
     t.TiK().setEnabled(true);
 
     // Settings from the panel; a value that does not fit keeps the last one.
-    if (auto v = toInt16(lenient(settings_.text(Setting::Tag)))) w.taggedBody = *v;
-    if (auto v = toInt16(lenient(settings_.text(Setting::Core)))) w.coreRadius = *v;
-    if (auto v = toInt16(std::fabs(lenient(count)))) w.bodyCount = std::min<std::int16_t>(*v, kMaxBody);
-    if (auto v = toInt16(lenient(settings_.text(Setting::Radius)))) w.planetRadius = *v;
+    if (auto v = toInt16(s.lenient(Setting::Tag))) w.taggedBody = *v;
+    if (auto v = toInt16(s.lenient(Setting::Core))) w.coreRadius = *v;
+    if (auto v = toInt16(std::fabs(count))) w.bodyCount = std::min<std::int16_t>(*v, kMaxBody);
+    if (auto v = toInt16(s.lenient(Setting::Radius))) w.planetRadius = *v;
 
     // A tick interval of 0 or less would stop the timer: the last valid one stays.
-    if (auto ms = toInt32(lenient(settings_.text(Setting::TickMs))); ms && *ms > 0) t.Ti().setInterval(*ms);
+    if (auto ms = toInt32(s.lenient(Setting::TickMs)); ms && *ms > 0) t.Ti().setInterval(*ms);
     w.scoreFactor = (w.bodyCount + 1.0) * (w.bodyCount + 1.0) / 100.0;
     t.Ti().setEnabled(true);
     stage_.run.set(RunPhase::Running);
 
-    if (CHr_->isChecked()) {
-        if (auto ms = clearInterval(TXref_->text())) t.Tiball().setInterval(*ms);
+    if (s.autoClear) {
+        if (auto ms = clearInterval(s.lenient(Setting::ClearTime))) t.Tiball().setInterval(*ms);
         t.Tiball().setEnabled(true);
     }
     emit started();
@@ -113,10 +115,11 @@ void RunStart::Command4_Click() { stage_.canvas.cls(); }
 void RunStart::CHr_Click()
 {
     Timer& tiball = stage_.timers.Tiball();
-    if (CHr_->isChecked()) {
+    stage_.settings.autoClear = CHr_->isChecked();
+    if (stage_.settings.autoClear) {
         TXref_->show();
         tiball.setEnabled(false);
-        if (auto ms = clearInterval(TXref_->text())) tiball.setInterval(*ms);
+        if (auto ms = clearInterval(stage_.settings.lenient(Setting::ClearTime))) tiball.setInterval(*ms);
         tiball.setEnabled(true);
     } else {
         TXref_->hide();
@@ -130,10 +133,6 @@ void RunStart::Tiball_Timer()
     if (!stage_.run.paused()) stage_.canvas.cls();
 }
 
-void RunStart::TXref_LostFocus()
-{
-    const int s = roundClamp(lenient(TXref_), 1, 3600);
-    if (TXref_->text() != QString::number(s)) TXref_->setText(QString::number(s));
-}
+void RunStart::TXref_LostFocus() { settings_.leave(Setting::ClearTime); }
 
 }  // namespace orb

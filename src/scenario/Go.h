@@ -26,7 +26,7 @@ public:
     QWidget* autoClear() const { return autoBox_; }
 
     // The presets write the clear time and set "Auto C" (which runs its click).
-    void setClearTimeText(const QString& text) { TXref_->setText(text); }
+    void setClearTimeText(const QString& text) { settings_.setText(Setting::ClearTime, text); }
     void setAutoClear(bool on) { CHr_->setChecked(on); }
 
     void Command2_Click();

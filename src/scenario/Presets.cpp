@@ -28,7 +28,8 @@ Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
         pg->addWidget(CDp_[i], i / 2, i % 2);
         connect(CDp_[i], &QPushButton::clicked, this, [this, i] { CDp_Click(i); });
     }
-    TXran_ = makeField("TXran", "33333", "Randomizer Seed", 6, 60);
+    TXran_ = makeField("TXran", settings_.text(Setting::Seed), "Randomizer Seed", 6, 60);
+    settings_.bind(Setting::Seed, TXran_);
     CHran_ = makeCheck("CHran", "Random", "Freeze Seed for Predetermined Planetary Data");
     auto* seedRow = new QHBoxLayout;
     seedRow->addWidget(makeLabel("Seed", "Randomizer Seed"));
@@ -36,11 +37,12 @@ Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
     seedRow->addWidget(CHran_);
     seedRow->addStretch(1);
     pg->addLayout(seedRow, 3, 0, 1, 2);
-    TXspread_ = makeField("TXspread", "0",
+    TXspread_ = makeField("TXspread", settings_.text(Setting::DiscSpread),
                           "Velocity spread of the Balanced Disc: each star's momentum gets a random kick of about "
                           "this fraction of its circular speed in each direction (0: every star on its circle; "
                           "0 .. 1)",
                           6, 60);
+    settings_.bind(Setting::DiscSpread, TXspread_);
     auto* spreadRow = new QHBoxLayout;
     spreadRow->addWidget(makeLabel("Disc Spread", TXspread_->toolTip()));
     spreadRow->addWidget(TXspread_);
@@ -65,17 +67,18 @@ Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
     g1->addStretch(1);
     col->addWidget(Frame1_);
 
-    auto starField = [&](const char* name, const char* text, const char* tip) {
-        Field* f = makeField(name, text, tip);
-        starFields_.insert(name, f);
+    auto starField = [&](Setting s, const char* tip) {
+        const std::string name(RunSettings::name(s));
+        Field* f = makeField(QString::fromStdString(name), settings_.text(s), tip);
+        settings_.bind(s, f);
         return f;
     };
     Frame9_ = new ClickFrame("Frame9", "Alter these randomly");
     Frame9_->setToolTip("Click to show the star parameters");
     auto* g9 = new QGridLayout(Frame9_);
     g9->setContentsMargins(6, 4, 6, 6);
-    Field* SSSpos = starField("SSSpos", "0", "Randomness for starting star positions. Set to zero for uniform results.");
-    Field* SSStar = starField("SSStar", "0",
+    Field* SSSpos = starField(Setting::StarSpread, "Randomness for starting star positions. Set to zero for uniform results.");
+    Field* SSStar = starField(Setting::StarVariation,
                               "Variation for starting star momentum. Set to zero for uniform starting star momentum.");
     g9->addWidget(makeLabel("Position", SSSpos->toolTip()), 0, 0);
     g9->addWidget(SSSpos, 0, 1);
@@ -86,11 +89,11 @@ Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
     Frame4_ = makeGroup("Frame4", "Star Parameters");
     auto* g4 = new QGridLayout(Frame4_);
     g4->setContentsMargins(6, 4, 6, 6);
-    Field* TXMYstar = starField("TXMYstar", "18", "Momentum of Binary Pair. 18 = circular orbits.");
-    Field* SSSlow = starField("SSSlow", "2", "Speed for new star generation. 0 is quickest.");
-    Field* TXstarmass = starField("TXstarmass", "0.1", "Mass of star in proportion to white hole = 100");
+    Field* TXMYstar = starField(Setting::PairMomentum, "Momentum of Binary Pair. 18 = circular orbits.");
+    Field* SSSlow = starField(Setting::StarInterval, "Speed for new star generation. 0 is quickest.");
+    Field* TXstarmass = starField(Setting::StarMass, "Mass of star in proportion to white hole = 100");
     Field* SSSmo =
-        starField("SSSmo", ".42", "Constant divisor for momentum of new stars. Zero is fastest, 1 is slower.");
+        starField(Setting::StarDivisor, "Constant divisor for momentum of new stars. Zero is fastest, 1 is slower.");
     g4->addWidget(makeLabel("Pair Momentum", TXMYstar->toolTip()), 0, 0);
     g4->addWidget(TXMYstar, 0, 1);
     g4->addWidget(makeLabel("Star Speed", SSSlow->toolTip()), 0, 2);
@@ -102,8 +105,9 @@ Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
     col->addWidget(Frame4_);
 
     connect(CHran_, &QCheckBox::toggled, this, &Presets::CHran_Click);
-    connect(TXran_, &Field::left, this, &Presets::TXran_LostFocus);
-    connect(TXspread_, &Field::left, this, &Presets::TXspread_LostFocus);
+    connect(&settings_, &Settings::settingLeft, this, [this](Setting s) {
+        if (s == Setting::Seed) seedLeft();
+    });
     connect(Frame9_, &ClickFrame::clicked, this, &Presets::Frame9_Click);
     connect(&stage_.timers.Tr(), &Timer::timeout, this, &Presets::Tr_Timer);
     // Once a run exists the seed is no longer chosen here.
@@ -117,22 +121,11 @@ Presets::Presets(Stage& stage, Settings& settings, Pause& pause, RunStart& go)
     Frame4_->hide();
 }
 
-StarFields Presets::starTexts() const
-{
-    const char* names[4] = {"SSStar", "SSSpos", "SSSmo", "TXstarmass"};
-    for (int k = 0; k < 4; ++k) starTexts_[k] = str(starFields_.value(names[k])->text());
-    return {starTexts_[0], starTexts_[1], starTexts_[2], starTexts_[3]};
-}
-
 void Presets::showStar(int n) { LaStar_->setText(QString::number(n)); }
 
 void Presets::write(const QString& name, const QString& text)
 {
-    if (Field* f = starFields_.value(name)) f->setText(text);
-    else if (name == "TXref") go_.setClearTimeText(text);
-    else if (name == "TXn") settings_.setText(Setting::Planets, text);
-    else if (name == "Text1") settings_.setText(Setting::Radius, text);
-    else if (name == "Text5") settings_.setText(Setting::Core, text);
+    if (auto s = RunSettings::named(str(name))) settings_.setText(*s, text);
 }
 
 void Presets::CDp_Click(int index)
@@ -141,7 +134,7 @@ void Presets::CDp_Click(int index)
     World& w = stage_.world;
     stage_.timers.Tr().setEnabled(false);
     Frame1_->show();
-    stage_.rng.reseed(lenient(TXran_));
+    stage_.rng.reseed(settings_.model().lenient(Setting::Seed));
     if (stage_.run.paused()) pause_.Command5_Click();  // resume a paused run first
 
     w.nextStar = 3;
@@ -161,8 +154,8 @@ void Presets::startPairGalaxy(int index)
     for (int i = 0; i <= 2; ++i) w.outOfPlay[i] = 0;
     settings_.setText(Setting::PlanetGravity, "100");
     settings_.setText(Setting::SolGravity, "100");
-    w.gravity[1] = lenient(settings_.text(Setting::PlanetGravity));
-    w.gravity[2] = lenient(settings_.text(Setting::SolGravity));
+    w.gravity[1] = settings_.model().lenient(Setting::PlanetGravity);
+    w.gravity[2] = settings_.model().lenient(Setting::SolGravity);
     go_.setClearTimeText("10");
 
     const Preset& preset = presetTable()[index];
@@ -176,8 +169,8 @@ void Presets::startPairGalaxy(int index)
         }
     }
 
-    waitingStars(w, lenient(starFields_.value("TXstarmass")));
-    pairMomentum(w, lenient(starFields_.value("TXMYstar")));
+    waitingStars(w, settings_.model().lenient(Setting::StarMass));
+    pairMomentum(w, settings_.model().lenient(Setting::PairMomentum));
 }
 
 void Presets::startBalancedDisc()
@@ -193,14 +186,15 @@ void Presets::startBalancedDisc()
     go_.setClearTimeText("10");
     stage_.chirp.say(QString::fromStdString(presetTable()[kBalancedDisc].explanation));
 
+    const RunSettings& s = settings_.model();
     DiscSettings disc;
     // The exponent as the tick will read it on the first tick.
-    disc.exponent = lenient(settings_.text(Setting::Exponent));
-    disc.pullFactor = settings_.pullFactor(disc.exponent);
-    disc.centralMass = lenient(settings_.text(Setting::SolGravity));
-    disc.starMass = lenient(starFields_.value("TXstarmass"));
-    disc.lastStar = roundClamp(lenient(settings_.text(Setting::Planets)), 3, kMaxBody);
-    disc.spread = discSpread_;
+    disc.exponent = s.exponent();
+    disc.pullFactor = s.pullFactor(disc.exponent);
+    disc.centralMass = s.lenient(Setting::SolGravity);
+    disc.starMass = s.lenient(Setting::StarMass);
+    disc.lastStar = roundClamp(s.lenient(Setting::Planets), 3, kMaxBody);
+    disc.spread = s.left(Setting::DiscSpread);
     const DiscResult placed = placeBalancedDisc(w, disc, stage_.rng);
     // Nothing is left to emit, as after loading a scene.
     w.nextStar = 0;
@@ -211,29 +205,24 @@ void Presets::Tr_Timer()
 {
     seedCounter_ = static_cast<std::int16_t>(seedCounter_ + 1);
     if (seedCounter_ > 32000) seedCounter_ = -32000;
-    TXran_->setText(QString::number(seedCounter_));
+    settings_.setText(Setting::Seed, QString::number(seedCounter_));
 }
 
 void Presets::CHran_Click() { stage_.timers.Tr().setEnabled(!CHran_->isChecked()); }
 
-void Presets::TXran_LostFocus()
+void Presets::TXran_LostFocus() { settings_.leave(Setting::Seed); }
+
+void Presets::seedLeft()
 {
-    // A typed seed is a whole 16-bit number, and typing one freezes it: the
-    // ticker would otherwise overwrite it within a few milliseconds.
-    const int seed = roundClamp(lenient(TXran_), -32768, 32767);
-    if (TXran_->text() != QString::number(seed)) TXran_->setText(QString::number(seed));
+    // Typing a seed freezes it: the ticker would otherwise overwrite it within
+    // a few milliseconds.
+    const int seed = static_cast<int>(settings_.model().left(Setting::Seed));
     seedCounter_ = static_cast<std::int16_t>(std::clamp(seed, -32000, 32000));
     if (stage_.timers.Tr().enabled()) CHran_->setChecked(true);
 }
 
 void Presets::Frame9_Click() { Frame4_->show(); }
 
-void Presets::TXspread_LostFocus()
-{
-    const double v = lenient(TXspread_);
-    discSpread_ = v > 0 ? std::min(v, 1.0) : 0.0;
-    const QString t = numQ(discSpread_);
-    if (TXspread_->text() != t) TXspread_->setText(t);
-}
+void Presets::TXspread_LostFocus() { settings_.leave(Setting::DiscSpread); }
 
 }  // namespace orb

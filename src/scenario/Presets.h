@@ -28,15 +28,8 @@ public:
     QWidget* presetGroup() const { return presets_; }
     QWidget* starGroups() const { return stars_; }
 
-    // The texts of the star fields, as typed.
-    StarFields starTexts() const;
-    // The ticks between two stars, as typed.
-    QString starIntervalText() const { return starFields_.value("SSSlow")->text(); }
     // The emitter placed (or skipped) star n: "Stars Live" shows it.
     void showStar(int n);
-    // The Balanced Disc's velocity spread, a fraction of the circular speed, as
-    // its field was last left.
-    double discSpread() const { return discSpread_; }
 
     void CDp_Click(int index);
     void Tr_Timer();
@@ -47,6 +40,8 @@ public:
 
 private:
     void write(const QString& name, const QString& text);
+    // The seed's field was left: the seed counter takes it and stops.
+    void seedLeft();
     void startPairGalaxy(int index);
     void startBalancedDisc();
 
@@ -59,14 +54,10 @@ private:
     std::array<QPushButton*, kPresets> CDp_{};
     Field* TXran_;
     Field* TXspread_;
-    double discSpread_ = 0;
     QCheckBox* CHran_;
     QGroupBox *Frame1_, *Frame4_;
     ClickFrame* Frame9_;
     QLabel* LaStar_;
-    QHash<QString, Field*> starFields_;
-    // The texts handed to the emitter; they live while it runs.
-    mutable std::array<std::string, 4> starTexts_;
     std::int16_t seedCounter_ = 0;
 };
 

@@ -1,21 +1,7 @@
 #include "scenario/Simulation.h"
 
-#include "base/Numbers.h"
-#include "platform/FieldText.h"
 
 namespace orb {
-
-TickInputs TickReader::read(const std::string& exponent, const std::string& starInterval,
-                            const std::string& planetoidFactor)
-{
-    TickInputs in;
-    in.gravityExponent = val(exponent);
-    if (auto v = strictInt16(starInterval)) starInterval_ = *v;
-    if (auto v = strictNumber(planetoidFactor)) planetoidFactor_ = *v;
-    in.starInterval = starInterval_;
-    in.planetoidFactor = planetoidFactor_;
-    return in;
-}
 
 QString Simulation::speedName(int n) { return n == 0 ? QString("Max") : QString("%1x").arg(n); }
 
@@ -31,9 +17,9 @@ std::optional<int> Simulation::parseSpeed(const QString& text)
     return std::nullopt;
 }
 
-Simulation::Simulation(Stage& stage, Settings& settings, Presets& presets, BodyEditor& editor,
+Simulation::Simulation(Stage& stage, Presets& presets, BodyEditor& editor,
                        const KernelSet& kernels, Threading threading)
-    : stage_(stage), settings_(settings), presets_(presets), editor_(editor), ticker_(kernels, threading)
+    : stage_(stage), presets_(presets), editor_(editor), ticker_(kernels, threading)
 {
     Speed_ = new QComboBox;
     Speed_->setObjectName("Speed");
@@ -71,13 +57,8 @@ void Simulation::Ti_Timer()
 
 void Simulation::tick()
 {
-    TickInputs in = reader_.read(str(settings_.text(Setting::Exponent)), str(presets_.starIntervalText()),
-                                 str(settings_.text(Setting::Planetoid)));
-    in.borderOption = settings_.borderRule();
-    in.width = kFieldWidth;
-    in.height = kFieldHeight;
-    in.spin = settings_.spin();
-    in.pullFactor = settings_.pullFactor(in.gravityExponent);
+    const TickInputs in = tickInputs(stage_.settings);
+    planetoidFactor_ = in.planetoidFactor;
     pullFactor_ = in.pullFactor;
     ticker_.tick(stage_.world, in, stage_.canvas, stage_.rng, [this] { starMaker(); });
     ++ticks_;
@@ -93,7 +74,7 @@ void Simulation::Step_Click()
 
 void Simulation::starMaker()
 {
-    const StarResult r = StarMaker(stage_.world, stage_.rng, presets_.starTexts());
+    const StarResult r = StarMaker(stage_.world, stage_.rng, starFields(stage_.settings));
     if (r.outcome == StarResult::Advanced) presets_.showStar(r.shown);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The simulation tick handler: reads what the tick needs from the panel, runs
+// The simulation tick handler: reads what the tick needs from the run's settings, runs
 // the engine's tick as often as the speed asks on each timeout of the tick
 // timer, and lets the emitter place the next star. Also a single step while
 // paused.
@@ -10,29 +10,15 @@
 
 #include "engine/Ticker.h"
 #include "panel/BodyEditor.h"
-#include "panel/Settings.h"
 #include "platform/Stage.h"
 #include "scenario/Presets.h"
 
 namespace orb {
 
-// Reads the tick's settings from their texts; a text that fails its strict
-// conversion keeps the last value that passed, so the run goes on.
-class TickReader {
-public:
-    TickInputs read(const std::string& exponent, const std::string& starInterval, const std::string& planetoidFactor);
-    // The planetoid factor the last tick used.
-    double planetoidFactor() const { return planetoidFactor_; }
-
-private:
-    std::int16_t starInterval_ = 2;
-    double planetoidFactor_ = 2;
-};
-
 class Simulation : public QObject {
     Q_OBJECT
 public:
-    Simulation(Stage& stage, Settings& settings, Presets& presets, BodyEditor& editor, const KernelSet& kernels,
+    Simulation(Stage& stage, Presets& presets, BodyEditor& editor, const KernelSet& kernels,
                Threading threading = {});
 
     // The speeds: ticks per timeout of the tick timer, 0 for Max.
@@ -53,7 +39,7 @@ public:
     // Ticks run since the program started.
     long long ticks() const { return ticks_; }
     // The planetoid factor and the pull factor the last tick used.
-    double planetoidFactor() const { return reader_.planetoidFactor(); }
+    double planetoidFactor() const { return planetoidFactor_; }
     double pullFactor() const { return pullFactor_; }
 
     // One timeout of the tick timer.
@@ -72,16 +58,15 @@ private:
     void starMaker();
 
     Stage& stage_;
-    Settings& settings_;
     Presets& presets_;
     BodyEditor& editor_;
     Ticker ticker_;
-    TickReader reader_;
     QComboBox* Speed_;
     QElapsedTimer budget_;
     long long ticks_ = 0;
     int speed_ = 1;
     int fixedMax_ = 0;
+    double planetoidFactor_ = 2;
     double pullFactor_ = 1;
 };
 

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "base/Numbers.h"
 
 namespace orb {
 namespace {
@@ -16,13 +15,13 @@ StarResult StarMaker(World& w, RandomSource& rnd, const StarFields& f)
     const int n = w.nextStar;
     if (w.bodyCount < n || n < 0 || n > kMaxBody) return {};
 
-    const double varMom = val(f.momentumVariation);
-    const auto spread = strictNumber(f.positionSpread);
+    const double varMom = f.momentumVariation;
+    const auto spread = f.positionSpread;
     const bool waiting = w.outOfPlay[n] == 1;
-    const auto mass = waiting ? strictNumber(f.starMass) : std::optional<double>(0.0);
+    const auto mass = waiting ? f.starMass : std::optional<double>(0.0);
     if (waiting && (!spread || !mass)) return {StarResult::Refused, 0};
 
-    double div = val(f.momentumDivisor) + static_cast<double>(rnd.rnd()) * varMom;
+    double div = f.momentumDivisor + static_cast<double>(rnd.rnd()) * varMom;
     if (div == 0) div = 0.0001;
 
     if (waiting) {

@@ -3,20 +3,28 @@
 // member of the binary pair, with that member's momentum mirrored, and takes the
 // star's mass from the other member.
 
-#include <string_view>
+#include <optional>
 
 #include "engine/RandomSource.h"
+#include "world/RunSettings.h"
 #include "world/World.h"
 
 namespace orb {
 
-// The texts of the star fields, as typed.
+// The star fields as the emitter reads them.
 struct StarFields {
-    std::string_view momentumVariation;  // SSStar, lenient
-    std::string_view positionSpread;     // SSSpos, strict
-    std::string_view momentumDivisor;    // SSSmo, lenient
-    std::string_view starMass;           // TXstarmass, strict
+    double momentumVariation = 0;          // SSStar's leading number
+    std::optional<double> positionSpread;  // SSSpos, when it is a number
+    double momentumDivisor = 0;            // SSSmo's leading number
+    std::optional<double> starMass;        // TXstarmass, when it is a number
 };
+
+// The star fields as the run's settings hold them now.
+inline StarFields starFields(const RunSettings& s)
+{
+    return {s.lenient(Setting::StarVariation), s.strict(Setting::StarSpread), s.lenient(Setting::StarDivisor),
+            s.strict(Setting::StarMass)};
+}
 
 struct StarResult {
     enum Outcome { Past, Refused, Advanced } outcome = Past;

@@ -13,7 +13,22 @@ using test::ScriptedRandom;
 // stars 3.. waiting.
 struct StarRig : ::testing::Test {
     std::unique_ptr<World> w = test::quietWorld(20);
-    StarFields fields{"0", "0", ".5", "10"};  // SSStar, SSSpos, SSSmo, TXstarmass
+    // The star fields' texts, read as the run's settings read them.
+    struct Texts {
+        const char* variation;  // SSStar
+        const char* spread;     // SSSpos
+        const char* divisor;    // SSSmo
+        const char* mass;       // TXstarmass
+    } texts{"0", "0", ".5", "10"};
+    StarFields fields() const
+    {
+        RunSettings s;
+        s.setText(Setting::StarVariation, texts.variation);
+        s.setText(Setting::StarSpread, texts.spread);
+        s.setText(Setting::StarDivisor, texts.divisor);
+        s.setText(Setting::StarMass, texts.mass);
+        return starFields(s);
+    }
     StarRig()
     {
         test::place(*w, 0, 7680, 5760, 0, 0, 5000);
@@ -26,7 +41,7 @@ struct StarRig : ::testing::Test {
 TEST_F(StarRig, OddStarsLeaveBody2AndTakeMassFromBody1)
 {
     ScriptedRandom rnd;
-    const StarResult r = StarMaker(*w, rnd, fields);
+    const StarResult r = StarMaker(*w, rnd, fields());
     EXPECT_EQ(r.outcome, StarResult::Advanced);
     EXPECT_EQ(r.shown, 3);
     EXPECT_EQ(w->nextStar, 4);
@@ -43,7 +58,7 @@ TEST_F(StarRig, OddStarsLeaveBody2AndTakeMassFromBody1)
 
     // Even stars: beside body 1, mass from body 2.
     ScriptedRandom rnd2;
-    EXPECT_EQ(StarMaker(*w, rnd2, fields).shown, 4);
+    EXPECT_EQ(StarMaker(*w, rnd2, fields()).shown, 4);
     EXPECT_EQ(w->posX[4], 6680);
     EXPECT_EQ(w->momX[4], 0);
     EXPECT_EQ(w->momY[4], 40);
@@ -54,10 +69,10 @@ TEST_F(StarRig, OddStarsLeaveBody2AndTakeMassFromBody1)
 
 TEST_F(StarRig, VariationAndSpreadUseOneRandomNumberEach)
 {
-    fields = {"2", "100", ".5", "10"};
+    texts = {"2", "100", ".5", "10"};
     // div = 0.5 + 0.25 * 2 = 1; x = 0.5 * 100 + cx; y = 0.75 * 100 + cy.
     ScriptedRandom rnd{0.25f, 0.5f, 0.75f};
-    StarMaker(*w, rnd, fields);
+    StarMaker(*w, rnd, fields());
     EXPECT_EQ(w->momX[3], -6);
     EXPECT_EQ(w->momY[3], -30);
     EXPECT_EQ(w->posX[3], 8680 + 50);
@@ -67,11 +82,11 @@ TEST_F(StarRig, VariationAndSpreadUseOneRandomNumberEach)
 TEST_F(StarRig, DivisorZeroBecomesOneTenThousandth)
 {
     for (const char* divisor : {"0", "", "abc", "-0"}) {
-        fields.momentumDivisor = divisor;
+        texts.divisor = divisor;
         w->nextStar = 3;
         w->outOfPlay[3] = 1;
         ScriptedRandom rnd;
-        StarMaker(*w, rnd, fields);
+        StarMaker(*w, rnd, fields());
         EXPECT_DOUBLE_EQ(w->momX[3], -6 / 0.0001) << '"' << divisor << '"';
         EXPECT_DOUBLE_EQ(w->momY[3], -30 / 0.0001) << '"' << divisor << '"';
     }
@@ -79,11 +94,11 @@ TEST_F(StarRig, DivisorZeroBecomesOneTenThousandth)
 
 TEST_F(StarRig, DonorNeverGoesBelowZero)
 {
-    fields.starMass = "600";
+    texts.mass = "600";
     ScriptedRandom rnd;
-    StarMaker(*w, rnd, fields);  // star 3 takes 600 of body 1's 1000
-    StarMaker(*w, rnd, fields);  // star 4 takes 600 of body 2's 500
-    StarMaker(*w, rnd, fields);  // star 5 takes 600 of body 1's 400
+    StarMaker(*w, rnd, fields());  // star 3 takes 600 of body 1's 1000
+    StarMaker(*w, rnd, fields());  // star 4 takes 600 of body 2's 500
+    StarMaker(*w, rnd, fields());  // star 5 takes 600 of body 1's 400
     EXPECT_EQ(w->gravity[1], 0);
     EXPECT_EQ(w->gravity[2], 0);
     EXPECT_EQ(w->gravity[5], 600);
@@ -94,15 +109,15 @@ TEST_F(StarRig, SlotAlreadyInPlayIsSkippedButCounted)
     test::place(*w, 3, 100, 200, 1, 2, 3);
     const World before = *w;
     ScriptedRandom rnd;
-    const StarResult r = StarMaker(*w, rnd, fields);
+    const StarResult r = StarMaker(*w, rnd, fields());
     EXPECT_EQ(r.outcome, StarResult::Advanced);
     EXPECT_EQ(r.shown, 3);
     EXPECT_EQ(w->nextStar, 4);
     EXPECT_EQ(test::bodyTableDifference(*w, before), "");
     // The strict fields are not looked at for a skipped slot.
-    fields = {"0", "wide", ".5", "heavy"};
+    texts = {"0", "wide", ".5", "heavy"};
     test::place(*w, 4, 100, 200);
-    EXPECT_EQ(StarMaker(*w, rnd, fields).outcome, StarResult::Advanced);
+    EXPECT_EQ(StarMaker(*w, rnd, fields()).outcome, StarResult::Advanced);
     EXPECT_EQ(w->nextStar, 5);
 }
 
@@ -110,11 +125,11 @@ TEST_F(StarRig, StopsPastBodyCount)
 {
     w->bodyCount = 4;
     ScriptedRandom rnd;
-    EXPECT_EQ(StarMaker(*w, rnd, fields).outcome, StarResult::Advanced);
-    EXPECT_EQ(StarMaker(*w, rnd, fields).outcome, StarResult::Advanced);
+    EXPECT_EQ(StarMaker(*w, rnd, fields()).outcome, StarResult::Advanced);
+    EXPECT_EQ(StarMaker(*w, rnd, fields()).outcome, StarResult::Advanced);
     const World before = *w;
     const int drawn = rnd.drawn;
-    EXPECT_EQ(StarMaker(*w, rnd, fields).outcome, StarResult::Past);
+    EXPECT_EQ(StarMaker(*w, rnd, fields()).outcome, StarResult::Past);
     EXPECT_EQ(w->nextStar, 5);
     EXPECT_EQ(test::bodyTableDifference(*w, before), "");
     EXPECT_EQ(rnd.drawn, drawn);
@@ -127,27 +142,27 @@ TEST_F(StarRig, BadSpreadOrMassRefusesTheStarUntilFixed)
         const char* mass;
     } cases[] = {{"abc", "10"}, {"10", "ten"}, {"", "10"}, {"10", ""}, {"1e999", "10"}, {"5", "1 0"}};
     for (const auto& c : cases) {
-        fields = {"2", c.spread, ".5", c.mass};
+        texts = {"2", c.spread, ".5", c.mass};
         const World before = *w;
         ScriptedRandom rnd;
-        EXPECT_EQ(StarMaker(*w, rnd, fields).outcome, StarResult::Refused) << c.spread << " / " << c.mass;
+        EXPECT_EQ(StarMaker(*w, rnd, fields()).outcome, StarResult::Refused) << c.spread << " / " << c.mass;
         EXPECT_EQ(test::bodyTableDifference(*w, before), "");
         EXPECT_EQ(w->nextStar, 3);
         EXPECT_EQ(rnd.drawn, 0);  // the random sequence is untouched
     }
-    fields = {"0", " 0 ", ".5", "10"};  // blanks around a number are fine
+    texts = {"0", " 0 ", ".5", "10"};  // blanks around a number are fine
     ScriptedRandom rnd;
-    EXPECT_EQ(StarMaker(*w, rnd, fields).outcome, StarResult::Advanced);
+    EXPECT_EQ(StarMaker(*w, rnd, fields()).outcome, StarResult::Advanced);
     EXPECT_EQ(w->outOfPlay[3], 0);
 }
 
 TEST_F(StarRig, ExtremeFieldsKeepTheTableFinite)
 {
-    fields = {"1e308", "1e308", "-1e308", "1e308"};
+    texts = {"1e308", "1e308", "-1e308", "1e308"};
     ScriptedRandom rnd({}, 0.999f);
-    for (int k = 0; k < 4; ++k) StarMaker(*w, rnd, fields);
-    fields = {"0", "-1e308", "0", "-1e308"};
-    for (int k = 0; k < 4; ++k) StarMaker(*w, rnd, fields);
+    for (int k = 0; k < 4; ++k) StarMaker(*w, rnd, fields());
+    texts = {"0", "-1e308", "0", "-1e308"};
+    for (int k = 0; k < 4; ++k) StarMaker(*w, rnd, fields());
     EXPECT_EQ(w->nextStar, 11);
     EXPECT_TRUE(test::allFinite(*w));
 }
