@@ -50,6 +50,7 @@ RunStart::RunStart(Stage& stage, Settings& settings, ScoreBoard& score, Links& l
 
 void RunStart::Command2_Click()
 {
+    emit starting();
     World& w = stage_.world;
     Timers& t = stage_.timers;
     CHr_->show();

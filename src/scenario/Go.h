@@ -37,6 +37,9 @@ public:
     void TXref_LostFocus();
 
 signals:
+    // Go is about to start a run: the table, the settings and the random
+    // numbers are those the run starts from.
+    void starting();
     // Go has started a run (a preset's, a scene's).
     void started();
 

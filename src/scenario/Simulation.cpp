@@ -43,16 +43,23 @@ void Simulation::Ti_Timer()
 {
     // A set count of ticks: the speed, or Max fixed for a repeatable run.
     if (const int n = speed_ > 0 ? speed_ : fixedMax_; n > 0) {
-        for (int k = 0; k < n; ++k) tick();
+        for (int k = 0; k < n && nextTick(); ++k) tick();
         return;
     }
     // Max: the ticks that fit in two thirds of the interval, so the window
     // keeps a third of each beat for drawing and the user.
     const qint64 budgetNs = stage_.timers.Ti().interval() * 2'000'000LL / 3;
     budget_.start();
-    do {
+    while (nextTick()) {
         tick();
-    } while (budget_.nsecsElapsed() < budgetNs && stage_.run.running());
+        if (budget_.nsecsElapsed() >= budgetNs || !stage_.run.running()) break;
+    }
+}
+
+bool Simulation::nextTick()
+{
+    if (beforeTick_ && !beforeTick_()) return false;
+    return stage_.timers.Ti().enabled();
 }
 
 void Simulation::tick()

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <cstdint>
+#include <functional>
 
 #include "engine/Ticker.h"
 #include "panel/BodyEditor.h"
@@ -42,6 +43,10 @@ public:
     double planetoidFactor() const { return planetoidFactor_; }
     double pullFactor() const { return pullFactor_; }
 
+    // Called before each tick the tick timer runs; the timer's beat ends
+    // early when it stops the tick timer or returns false.
+    void setBeforeTick(std::function<bool()> f) { beforeTick_ = std::move(f); }
+
     // One timeout of the tick timer.
     void Ti_Timer();
     // One tick of the run.
@@ -56,6 +61,8 @@ signals:
 
 private:
     void starMaker();
+    // Whether the next tick of this beat runs.
+    bool nextTick();
 
     Stage& stage_;
     Presets& presets_;
@@ -63,6 +70,7 @@ private:
     Ticker ticker_;
     QComboBox* Speed_;
     QElapsedTimer budget_;
+    std::function<bool()> beforeTick_;
     long long ticks_ = 0;
     int speed_ = 1;
     int fixedMax_ = 0;
