@@ -47,5 +47,16 @@ TEST(Random, ValuesLieInZeroToOneAndSpreadEvenly)
     for (int b : buckets) EXPECT_NEAR(b, n / 10, n / 100);
 }
 
+TEST(Random, ARestoredStateGoesOnWithTheSameValues)
+{
+    Rng a(12345);
+    for (int i = 0; i < 17; ++i) a.rnd();
+    const Rng::State saved = a.state();
+    const auto first = draw(a, 100);
+    Rng b(-7);
+    b.restore(saved);
+    EXPECT_EQ(draw(b, 100), first);
+}
+
 }  // namespace
 }  // namespace orb
