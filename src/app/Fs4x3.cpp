@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/RunJournal.h"
+#include "app/TimelineBar.h"
 #include "panel/BodyEditor.h"
 #include "panel/CurvePanel.h"
 #include "panel/Links.h"
@@ -33,6 +35,7 @@
 #include "platform/Timer.h"
 #include "platform/ToolTips.h"
 #include "platform/Widgets.h"
+#include "scenario/RunFile.h"
 #include "scenario/Go.h"
 #include "scenario/PresetTable.h"
 #include "scenario/Presets.h"
@@ -157,6 +160,7 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
     endProgram_ = options.endProgram ? options.endProgram : [] { QCoreApplication::exit(0); };
     clock_ = clock;
     askSavePath_ = options.askSavePath;
+    askOpenPath_ = options.askOpenPath;
     // Qt's own file dialogs, which take the window's look for dialogs whatever
     // the desktop's dialogs would look like.
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
@@ -214,6 +218,14 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
     });
     layOut();
     buildMenus();
+    // The journal looks its controls up by name: once they are laid out.
+    journal_ = std::make_unique<RunJournal>(*this);
+    timeline_ = new TimelineBar(*journal_);
+    timeline_->hide();
+    static_cast<QBoxLayout*>(centralWidget()->layout())->addWidget(timeline_);
+    connect(timeline_, &TimelineBar::refused, this, [this](const QString& why) { say(why); });
+    connect(journal_.get(), &RunJournal::replayDone, this, [this](const QString& verdict) { say(verdict); });
+    buildRunMenus();
     // The galaxy's factors count for the whole session from the first run on:
     // their fields say so while they take no input.
     for (int i = 0; i < 3; ++i)
@@ -231,6 +243,7 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
 Fs4x3::~Fs4x3()
 {
     // The handlers go before the services they use.
+    journal_.reset();
     scenes_.reset();
     simulation_.reset();
     presets_.reset();
@@ -249,7 +262,14 @@ void Fs4x3::layOut()
     // and the rotation curve share that column, one above the other, at the
     // panel's fixed width: the curve fills the room the panel's pages leave
     // empty, and the field keeps its width whether the curve is shown or not.
-    setCentralWidget(view_);
+    // The field, with the timeline under it when it is shown.
+    auto* centre = new QWidget;
+    centre->setObjectName("centre");
+    auto* fieldColumn = new QVBoxLayout(centre);
+    fieldColumn->setContentsMargins(0, 0, 0, 0);
+    fieldColumn->setSpacing(0);
+    fieldColumn->addWidget(view_, 1);
+    setCentralWidget(centre);
 
     auto* scroll = new QScrollArea;
     scroll->setObjectName("panelScroll");
@@ -362,19 +382,25 @@ QRect Fs4x3::placement(const QRect& available, const QMargins& frame)
             size};
 }
 
+QAction* Fs4x3::menuAction(QMenu* menu, const QString& name, const QString& text, const QString& tip,
+                           const QKeySequence& keys, std::function<void()> slot)
+{
+    auto* a = new QAction(text, this);
+    a->setObjectName(name);
+    a->setStatusTip(tip);
+    a->setToolTip(tip);
+    if (!keys.isEmpty()) a->setShortcut(keys);
+    connect(a, &QAction::triggered, this, std::move(slot));
+    menu->addAction(a);
+    actions_ << a;
+    return a;
+}
+
 void Fs4x3::buildMenus()
 {
     auto add = [this](QMenu* menu, const QString& name, const QString& text, const QString& tip,
-                      const QKeySequence& keys, auto slot) {
-        auto* a = new QAction(text, this);
-        a->setObjectName(name);
-        a->setStatusTip(tip);
-        a->setToolTip(tip);
-        if (!keys.isEmpty()) a->setShortcut(keys);
-        connect(a, &QAction::triggered, this, slot);
-        menu->addAction(a);
-        actions_ << a;
-        return a;
+                      const QKeySequence& keys, std::function<void()> slot) {
+        return menuAction(menu, name, text, tip, keys, std::move(slot));
     };
 
     QMenu* file = menuBar()->addMenu("&File");
@@ -392,6 +418,7 @@ void Fs4x3::buildMenus()
          })
         markOpensDialog(a);
     file->addSeparator();
+    fileMenu_ = file;
     add(file, "Quit", "&Quit", "End the program (the record file is always up to date)", standardKeys(QKeySequence::Quit, "Ctrl+Q"),
         [this] { endProgram_(); });
 
@@ -432,6 +459,7 @@ void Fs4x3::buildMenus()
     add(runMenu, "Clear", "&Clear trails", "Clear Screen", QKeySequence("Ctrl+L"), [this] { go_->Command4_Click(); });
 
     QMenu* view = menuBar()->addMenu("&View");
+    viewMenu_ = view;
     QAction* curveAction = curveDock_->toggleViewAction();
     curveAction->setObjectName("CurvePanel");
     curveAction->setText("&Rotation curve");
@@ -535,6 +563,68 @@ QString Fs4x3::askSavePath(const QString& title, const QString& suggested, const
     // Wide enough for the sizes and dates to read whole.
     d.resize(d.sizeHint().expandedTo(QSize(820, 520)).boundedTo(size()));
     return d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty() ? d.selectedFiles().constFirst() : QString();
+}
+
+void Fs4x3::buildRunMenus()
+{
+    // Beside the scene entries, before Quit.
+    QAction* quit = action("Quit");
+    auto put = [&](const QString& name, const QString& text, const QString& tip, const QKeySequence& keys,
+                   std::function<void()> run) {
+        QAction* a = menuAction(fileMenu_, name, text, tip, keys, std::move(run));
+        fileMenu_->removeAction(a);
+        fileMenu_->insertAction(quit, a);
+        return a;
+    };
+    markOpensDialog(put("OpenRun", "Open &run...", "Open a saved run and replay it", QKeySequence("Ctrl+Shift+O"),
+                        [this] { openRun(); }));
+    markOpensDialog(put("SaveRun", "Save r&un...", "Save the run as a file that replays it bit for bit",
+                        QKeySequence("Ctrl+Shift+S"), [this] { saveRun(); }));
+    fileMenu_->insertSeparator(quit);
+
+    QAction* timeline = menuAction(viewMenu_, "Timeline", "&Timeline", "A slider under the field to see any tick of the run again",
+                            QKeySequence("Ctrl+T"), [this] { timeline_->setVisible(action("Timeline")->isChecked()); });
+    timeline->setCheckable(true);
+    menuAction(viewMenu_, "UndoSeek", "&Undo going back", "Back to the run as it was before it went on from a past tick",
+        QKeySequence::Undo, [this] { journal_->undo(); });
+}
+
+void Fs4x3::say(const QString& message) { statusBar()->showMessage(message, kSavedMessageMs); }
+
+void Fs4x3::saveRun()
+{
+    const QString path = askSavePath("Save run", "orbitarium.orbrun", "Runs (*.orbrun)");
+    if (path.isEmpty()) return;
+    if (Status s = saveRun(path); !s)
+        desktop_->warn("runMessage", "Save run", QString::fromStdString(s.error()), QMessageBox::Warning);
+    else
+        saved("Run", path);
+}
+
+Status Fs4x3::saveRun(const QString& path)
+{
+    const auto journal = journal_->journal();
+    if (!journal) return fail("there is no run to save: start one first");
+    return writeRunFile(path.toStdString(), *journal);
+}
+
+void Fs4x3::openRun()
+{
+    const QString path = askOpenPath_ ? askOpenPath_("Open run", "Runs (*.orbrun);;All files (*)")
+                                      : QFileDialog::getOpenFileName(this, "Open run", {}, "Runs (*.orbrun);;All files (*)",
+                                                                     nullptr, QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty()) return;
+    if (Status s = openRun(path); !s)
+        desktop_->warn("runMessage", "Open run", QString::fromStdString(s.error()), QMessageBox::Warning);
+}
+
+Status Fs4x3::openRun(const QString& path)
+{
+    const auto journal = readRunFile(path.toStdString());
+    if (!journal) return fail(journal.error());
+    if (Status s = journal_->play(*journal, QFileInfo(path).fileName()); !s) return s;
+    say(QString("Replaying %1 to tick %2").arg(QFileInfo(path).fileName()).arg(journal->endTick));
+    return {};
 }
 
 void Fs4x3::saved(const QString& what, const QString& path)

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+#include "base/Result.h"
 #include "base/TimeSource.h"
 #include "engine/PullKernel.h"
 #include "engine/RandomSource.h"
@@ -21,6 +22,7 @@
 #include "world/World.h"
 
 class QDockWidget;
+class QMenu;
 class QTabWidget;
 
 namespace orb {
@@ -34,6 +36,8 @@ class Links;
 class MessageLine;
 class Pause;
 class Presets;
+class RunJournal;
+class TimelineBar;
 class RunStart;
 class RunState;
 class Scenes;
@@ -59,6 +63,9 @@ struct WindowOptions {
     // Asks where to save (title, suggested name, filter); empty when the user
     // cancels. Qt's own file dialog when unset.
     std::function<QString(const QString&, const QString&, const QString&)> askSavePath;
+    // Asks which file to open (title, filter); empty when the user cancels.
+    // Qt's own file dialog when unset.
+    std::function<QString(const QString&, const QString&)> askOpenPath;
 };
 
 class Fs4x3 : public QMainWindow {
@@ -71,6 +78,7 @@ public:
     const World& world() const { return *world_; }
     // The run's settings, as the fields last wrote them.
     const RunSettings& runSettings() const { return *runSettings_; }
+    RunSettings& runSettings() { return *runSettings_; }
     RandomSource& rng() { return *rng_; }
     FieldCanvas& canvas();
     FieldView& fieldView();
@@ -87,6 +95,8 @@ public:
     Simulation& simulation() { return *simulation_; }
     Scenes& scenes() { return *scenes_; }
     CurvePanel& curve() { return *curve_; }
+    // The journal of the run under way, and its replays.
+    RunJournal& journal() { return *journal_; }
     // The rotation curve read afresh from the body table; the window does it
     // at the screen's rate.
     void refreshCurve();
@@ -100,6 +110,13 @@ public:
     QList<Timer*> timers() const;
     // The status line as shown.
     QString statusText() const;
+    // Writes the journal of the run under way to a run file.
+    Status saveRun(const QString& path);
+    // Reads a run file and replays it: the run under way gives way to it.
+    Status openRun(const QString& path);
+    // A message in the status line for a while.
+    void say(const QString& message);
+    TimelineBar& timeline() { return *timeline_; }
     // Brings the panel page that holds the control to the front, as a user
     // clicking its tab would; false when the control lies on no page.
     bool reveal(QWidget* control);
@@ -123,12 +140,19 @@ protected:
 private:
     void layOut();
     void buildMenus();
+    // A menu action with its name, text, tip and keys, listed among the window's.
+    QAction* menuAction(QMenu* menu, const QString& name, const QString& text, const QString& tip,
+                        const QKeySequence& keys, std::function<void()> slot);
     void updateStatus();
     void onPhase();
     QString askSavePath(const QString& title, const QString& suggested, const QString& filter);
     // Says in the status line that a file was saved, and where.
     void saved(const QString& what, const QString& path);
     void saveScene();
+    // The run menus: Save run, Open run, the timeline.
+    void buildRunMenus();
+    void saveRun();
+    void openRun();
     void exportPicture();
     void saveCurve();
     void exportPlot();
@@ -139,6 +163,7 @@ private:
     std::unique_ptr<TimeSource> ownClock_;
     const TimeSource* clock_ = nullptr;
     std::function<QString(const QString&, const QString&, const QString&)> askSavePath_;
+    std::function<QString(const QString&, const QString&)> askOpenPath_;
     std::unique_ptr<RandomSource> ownRng_;
     RandomSource* rng_;
     std::unique_ptr<FieldCanvas> canvas_;
@@ -157,12 +182,16 @@ private:
     std::unique_ptr<Presets> presets_;
     std::unique_ptr<Simulation> simulation_;
     std::unique_ptr<Scenes> scenes_;
+    std::unique_ptr<RunJournal> journal_;
     CurvePanel* curve_ = nullptr;
     QDockWidget* panelDock_ = nullptr;
     QDockWidget* curveDock_ = nullptr;
     bool curveSized_ = false;  // the curve's first showing has set the column's split
     std::function<void()> endProgram_;
 
+    TimelineBar* timeline_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     int tabBeforePause_ = 0;
     QList<QAction*> actions_;

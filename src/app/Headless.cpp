@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "app/Fs4x3.h"
+#include "app/RunJournal.h"
 #include "base/Numbers.h"
 #include "panel/Farewell.h"
 #include "panel/CurvePanel.h"
@@ -21,6 +22,7 @@
 #include "platform/Controls.h"
 #include "platform/FieldView.h"
 #include "platform/Pictures.h"
+#include "world/TableHash.h"
 #include "platform/Timer.h"
 #include "platform/Widgets.h"
 #include "scenario/PresetTable.h"
@@ -34,7 +36,7 @@ namespace {
 const QHash<QString, QString> kInsteadOfDialogs = {
     {"CDopen", "--load FILE"}, {"CDsave", "--dump FILE"}, {"Open", "--load FILE"},
     {"Save", "--dump FILE"},   {"ExportPicture", "--png FILE"}, {"SaveCurve", "--curve FILE"},
-    {"ExportPlot", "--curve-png FILE"},
+    {"ExportPlot", "--curve-png FILE"}, {"SaveRun", "--save-run FILE"}, {"OpenRun", "--replay FILE"},
 };
 
 // Max runs this many ticks on each beat of the tick timer, so that a headless
@@ -46,13 +48,14 @@ constexpr int kHeadlessMax = 1000;
 QString usageText()
 {
     return QStringLiteral(
-        "Usage: orbitarium [--load FILE] [--record-file PATH] [--kernels NAME]\n"
-        "                  [--threads N]\n"
+        "Usage: orbitarium [--load FILE | --replay FILE] [--record-file PATH]\n"
+        "                  [--kernels NAME] [--threads N]\n"
         "       orbitarium --headless [--record-file PATH] [--kernels NAME]\n"
         "                  [--threads N] ACTION...\n"
         "       orbitarium --version | --help\n"
         "\n"
-        "Opens the simulator window. --load FILE starts the scene in FILE.\n"
+        "Opens the simulator window. --load FILE starts the scene in FILE; --replay\n"
+        "FILE replays the run file FILE.\n"
         "--record-file PATH keeps the all-time record in PATH instead of tallyho.ogg in\n"
         "the user's data folder (~/.local/share/orbitarium/orbitarium/) for an installed\n"
         "program, or beside the program run from its build folder.\n"
@@ -90,8 +93,10 @@ QString usageText()
         "                       CurveExponent (the binned rotation curve's fitted\n"
         "                       slope and the exponent 1 - 2 slope it implies, each\n"
         "                       with its standard error: \"-0.49 ± 0.02\", or none),\n"
-        "                       NgcScale (NGC 3198's scale on the simulated curve) or\n"
-        "                       NgcExponent (the exponent its outer curve implies)\n"
+        "                       NgcScale (NGC 3198's scale on the simulated curve),\n"
+        "                       NgcExponent (the exponent its outer curve implies) or\n"
+        "                       Hash (the body table's 64-bit hash, every slot and\n"
+        "                       column: equal hashes, the same galaxy bit for bit)\n"
         "  --dump FILE          write all 1000 body slots as a scene file\n"
         "  --png FILE           write the drawing (1024 x 768) as a PNG file\n"
         "  --curve FILE         write the rotation curve as CSV (a row per star)\n"
@@ -99,12 +104,19 @@ QString usageText()
         "  --curve-bins FILE    write the binned rotation curve as CSV (a row per bin)\n"
         "  --rar FILE           write each star's acceleration against the Newtonian\n"
         "                       pull of the mass inside its orbit as CSV\n"
+        "  --save-run FILE      write the run so far as a run file: where it started and\n"
+        "                       every input since, with the table's hash at its end\n"
+        "  --replay FILE        replay a run file to its last tick and say whether the\n"
+        "                       body table is the one recorded (fails where it is not);\n"
+        "                       later actions go on from there\n"
+        "  --seek TICK          show the run at TICK counted from its start (0 up to\n"
+        "                       the latest tick it reached), paused there\n"
         "\n"
         "Menu actions: %3.\n"
         "Quit is refused: a headless run ends by itself after its last action. Menu\n"
         "actions are out of reach after X, as the controls are. Those that open a\n"
-        "file dialog are refused; use --load, --dump, --png, --curve\n"
-        "and --curve-png.\n"
+        "file dialog are refused; use --load, --dump, --png, --curve,\n"
+        "--curve-png, --save-run and --replay.\n"
         "\n"
         "Controls are named as on the window: TXn, TXg(2), Och(2), CDp(4), CHgod...\n"
         "Scene files are CSV with the header\n"
@@ -204,6 +216,7 @@ private:
     Status set(const QString& arg);
     Status click(const QString& name);
     Status print(const QString& name);
+    Status replay(const QString& path);
 
     Fs4x3& w_;
     VirtualTime& time_;
@@ -316,6 +329,8 @@ Status Runner::print(const QString& name)
     QString value;
     if (name == "Status") {
         value = w_.statusText();
+    } else if (name == "Hash") {
+        value = QString::fromStdString(hashText(tableHash(w_.world())));
     } else if (name == "CurveSlope" || name == "CurveExponent" || name == "NgcScale" || name == "NgcExponent") {
         w_.refreshCurve();
         const CurvePanel& c = w_.curve();
@@ -338,6 +353,27 @@ Status Runner::print(const QString& name)
         else return refuse(name + " has no text or value");
     }
     std::printf("%s=%s\n", name.toUtf8().constData(), value.toUtf8().constData());
+    std::fflush(stdout);
+    return {};
+}
+
+Status Runner::replay(const QString& path)
+{
+    if (Status s = w_.openRun(path); !s) return s;
+    // The replay runs on the tick timer's beats, as the window's does, and
+    // ends each beat at its last tick.
+    Timer* ti = w_.timer("Ti");
+    const auto stop = [this] { return ended_; };
+    while (w_.journal().replaying() && !ended_ && ti->enabled()) {
+        time_.advance(ti->interval(), ti, stop);
+        if (ended_ || !ti->enabled()) break;
+        ti->fire();
+        time_.firedByHand(ti);
+    }
+    if (w_.journal().replaying()) return refuse("the replay stopped before the run's last tick");
+    const QString verdict = w_.journal().verdict();
+    if (!verdict.contains("bit for bit")) return refuse(verdict);
+    std::printf("%s\n", verdict.toUtf8().constData());
     std::fflush(stdout);
     return {};
 }
@@ -398,6 +434,15 @@ Status Runner::run(const QString& action, const QString& arg)
         return c.exportPlot(arg);
     }
     if (action == "--png") return savePng(w_.canvas().image(), arg);
+    if (action == "--save-run") return w_.saveRun(arg);
+    if (action == "--replay") return replay(arg);
+    if (action == "--seek") {
+        const auto t = whole(arg, 0, 1'000'000'000'000LL, "--seek");
+        if (!t) return fail(t.error());
+        if (*t > w_.journal().lastTick())
+            return refuse(QString("the run has reached tick %1, not %2").arg(w_.journal().lastTick()).arg(*t));
+        return w_.journal().seek(*t);
+    }
     return refuse("unknown action " + clipped(action) + " (see orbitarium --help)");
 }
 
@@ -413,7 +458,8 @@ QStringList menuActionNames()
                            "Preset4",   "Preset5",   "PauseResume", "Step",        "Speed1x",          "Speed2x",
                            "Speed5x",   "Speed10x",  "Speed100x",     "SpeedMax",         "Faster",
                            "Slower",    "Clear",     "CurvePanel",    "TrailsPersistent", "TrailsFading",
-                           "FullScreen", "HomePage", "SummaryPage",   "About"};
+                           "FullScreen", "HomePage", "SummaryPage",   "About", "OpenRun", "SaveRun",
+                           "Timeline", "UndoSeek"};
     }();
     return names;
 }
@@ -422,7 +468,7 @@ int runHeadless(const HeadlessOptions& options, const QStringList& args)
 {
     static const QStringList actions = {"--load", "--set",  "--click", "--preset", "--seed",  "--ticks",
                                         "--wait", "--print", "--dump",  "--png",    "--curve", "--curve-png",
-                                        "--curve-bins", "--rar"};
+                                        "--curve-bins", "--rar", "--save-run", "--replay", "--seek"};
     ManualTime clock;
     bool ended = false;
     WindowOptions w;

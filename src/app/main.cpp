@@ -26,7 +26,7 @@ int main(int argc, char** argv)
     // The options every run shares come first; the rest are the window's or,
     // with --headless, the actions.
     bool headless = false;
-    QString load, record;
+    QString load, replay, record;
     std::optional<QString> kernels, threads;
     QStringList actions;
     for (int i = 1; i < argc; ++i) {
@@ -53,6 +53,7 @@ int main(int argc, char** argv)
         else if (a == "--threads") value(threads.emplace());
         else if (headless) actions << a;
         else if (a == "--load") value(load);
+        else if (a == "--replay") value(replay);
         else {
             say("unknown option " + orb::clipped(a) + " (see orbitarium --help)");
             return 2;
@@ -113,6 +114,13 @@ int main(int argc, char** argv)
             const QString error = QString::fromStdString(s.error());
             say(error);
             QMessageBox::warning(&window, "Open scene", error);
+        }
+    }
+    if (!replay.isEmpty()) {
+        if (orb::Status s = window.openRun(replay); !s) {
+            const QString error = QString::fromStdString(s.error());
+            say(error);
+            QMessageBox::warning(&window, "Open run", error);
         }
     }
     return app.exec();

@@ -124,7 +124,9 @@ void Settings::bind(Setting s, Field* f)
     fields_[static_cast<int>(s)] = f;
     show(s);
     connect(f, &QLineEdit::textChanged, this, [this, s](const QString& t) {
-        if (model().text(s) != str(t)) stage_.settings.setText(s, str(t));
+        if (model().text(s) == str(t)) return;
+        stage_.settings.setText(s, str(t));
+        emit edited(s);
     });
     connect(f, &Field::left, this, [this, s] { leave(s); });
 }
@@ -151,6 +153,18 @@ void Settings::leave(Setting s)
     if (s == Setting::Radius) show(Setting::Core);
     if (s == Setting::TickMs) emit tickIntervalChanged(static_cast<int>(model().left(s)));
     emit settingLeft(s);
+}
+
+void Settings::showAll()
+{
+    const RunSettings saved = model();
+    for (int k = 0; k < kSettings; ++k) show(static_cast<Setting>(k));
+    CHgod_->setChecked(saved.spin);
+    CHkeep_->setChecked(saved.keepPull);
+    for (int i = 0; i < kBorderRules; ++i) Och_[i]->setChecked(i == saved.borderRule);
+    // The widgets' echoes went through the model's own rules: the values it
+    // kept stand as they were.
+    stage_.settings = saved;
 }
 
 void Settings::setKeepPull(bool on) { CHkeep_->setChecked(on); }

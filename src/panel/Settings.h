@@ -34,6 +34,9 @@ public:
     void bind(Setting s, Field* field);
     // Leaving a setting's field: its rule runs and the field shows the result.
     void leave(Setting s);
+    // Shows every setting of the model, the check boxes and the border rule
+    // as the model holds them (after it was put back from a saved run).
+    void showAll();
     // The selected border rule 0..6, -1 for none.
     int borderRule() const { return model().borderRule; }
     bool spin() const { return model().spin; }
@@ -67,6 +70,9 @@ signals:
     void tickIntervalChanged(int ms);
     // A setting's field was left and its rule has run.
     void settingLeft(Setting s);
+    // A setting's field was edited (typed into, or written by a script that
+    // types): the model holds its new text.
+    void edited(Setting s);
 
 private:
     Field* field(Setting s) const { return fields_[static_cast<int>(s)]; }

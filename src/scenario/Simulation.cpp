@@ -75,6 +75,7 @@ void Simulation::tick()
 void Simulation::Step_Click()
 {
     if (!stage_.run.paused()) return;
+    emit stepping();
     tick();
     editor_.Asgard();
 }

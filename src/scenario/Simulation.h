@@ -37,8 +37,10 @@ public:
 
     const KernelSet& kernels() const { return ticker_.kernels(); }
     int threads() const { return ticker_.threads(); }
-    // Ticks run since the program started.
+    // Ticks run since the program started; the timeline sets the count back
+    // with the run.
     long long ticks() const { return ticks_; }
+    void setTicks(long long n) { ticks_ = n; }
     // The planetoid factor and the pull factor the last tick used.
     double planetoidFactor() const { return planetoidFactor_; }
     double pullFactor() const { return pullFactor_; }
@@ -58,6 +60,8 @@ signals:
     void speedChanged(int ticksPerTimeout);
     // A tick has run; ticks() counts it.
     void ticked();
+    // Step is about to run one tick of a paused run.
+    void stepping();
 
 private:
     void starMaker();

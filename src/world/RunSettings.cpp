@@ -177,6 +177,13 @@ void RunSettings::doubleClick(Setting s)
     }
 }
 
+void RunSettings::restore(Setting s, std::string_view text, double held, double left)
+{
+    setText(s, text);
+    if (std::isfinite(held)) at(s).held = held;
+    if (std::isfinite(left)) at(s).left = left;
+}
+
 void RunSettings::setBorderRule(int rule, World& w)
 {
     borderRule = rule >= 0 && rule < kBorderRules ? rule : -1;

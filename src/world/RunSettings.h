@@ -102,6 +102,9 @@ public:
     bool leave(Setting s, World& w);
     // A double-click on the field: one more planet, one less volatility.
     void doubleClick(Setting s);
+    // Puts a setting back as it was kept: its text and the values kept apart
+    // from it. A value that is not finite is not taken.
+    void restore(Setting s, std::string_view text, double held, double left);
 
     // The check boxes and the border rule.
     bool keepPull = false;  // CHkeep: "Same pull at r0"

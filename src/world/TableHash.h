@@ -27,6 +27,27 @@ void forEachBodyColumn(F&& f)
     f("colBlue", &World::colBlue);
 }
 
+// Calls f(name, member) for every run counter the body table carries beside
+// its columns, always in this order.
+template <class F>
+void forEachRunCounter(F&& f)
+{
+    f("bodyCount", &World::bodyCount);
+    f("nextStar", &World::nextStar);
+    f("starDelayCount", &World::starDelayCount);
+    f("gravityExponent", &World::gravityExponent);
+    f("planetRadius", &World::planetRadius);
+    f("coreRadius", &World::coreRadius);
+    f("volatility", &World::volatility);
+    f("volatilitySpan", &World::volatilitySpan);
+    f("taggedBody", &World::taggedBody);
+    f("startMomentum", &World::startMomentum);
+    f("startMomentumSpan", &World::startMomentumSpan);
+    f("startMomentumOffset", &World::startMomentumOffset);
+    f("borderMode", &World::borderMode);
+}
+
+// The fingerprint of the body columns (the counters are not part of it).
 std::uint64_t tableHash(const World& w);
 // "0x" and 16 lower-case hex digits.
 std::string hashText(std::uint64_t hash);
