@@ -11,8 +11,9 @@
 set -euo pipefail
 
 # The program: a compiler, CMake, Qt 6 with its platform plugins and charts,
-# and the font its pictures are drawn in.
-packages=(g++ make cmake qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-dejavu-core)
+# the font its pictures are drawn in, and the JSON library its run files are
+# read and written with.
+packages=(g++ make cmake qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-dejavu-core nlohmann-json3-dev)
 tests=(libgtest-dev libbenchmark-dev)
 program_only=0
 for arg in "$@"; do
