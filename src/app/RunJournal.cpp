@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -20,7 +21,7 @@ namespace orb {
 namespace {
 
 // The check boxes and option buttons whose state the tick reads.
-const char* const kChecks[] = {"CHgod", "CHkeep", "Och(0)", "Och(1)", "Och(2)", "Och(3)", "Och(4)", "Och(5)", "Och(6)"};
+const char* const kChecks[] = {"CHgod", "CHkeep"};
 // The buttons and menu actions a journal holds.
 const char* const kClicks[] = {"Command2", "Command5", "Step"};
 
@@ -167,14 +168,19 @@ RunJournal::RunJournal(Fs4x3& window) : w_(window)
     connect(&settings, &Settings::settingLeft, this,
             [this](Setting s) { record("leave", std::string(RunSettings::name(s))); });
     for (const char* name : kChecks) {
-        auto* b = qobject_cast<QAbstractButton*>(w_.control(name));
-        if (!b) continue;
-        const bool option = std::strncmp(name, "Och", 3) == 0;
-        connect(b, &QAbstractButton::toggled, this, [this, name, option](bool on) {
-            // Of two option buttons, the one switched on says it all.
-            if (!option || on) record("check", name, on ? "1" : "0");
-        });
+        if (auto* b = qobject_cast<QAbstractButton*>(w_.control(name)))
+            connect(b, &QAbstractButton::toggled, this, [this, name](bool on) { record("check", name, on ? "1" : "0"); });
     }
+    connect(&settings, &Settings::borderRuleChosen, this,
+            [this](int rule) { record("check", "Och", std::to_string(rule)); });
+    // The body editor's edits while the run goes on (a paused run's are
+    // noted when it goes on): the body's whole row.
+    connect(&w_.editor(), &BodyEditor::tableEdited, this, [this](int n) {
+        if (known_ || n < 0 || n > kMaxBody) return;
+        forEachBodyColumn([&](const char* column, auto m) {
+            record("edit", std::string(column) + "(" + std::to_string(n) + ")", valueText((w_.world().*m)[n]));
+        });
+    });
     connect(&w_.run(), &RunState::changed, this, [this](RunPhase p) {
         if (!started_) return;
         if (p == RunPhase::Paused) {
@@ -284,6 +290,9 @@ Status RunJournal::check(const Journal& j, const QString& source) const
         last = e.tick;
         if (e.action == "type" || e.action == "leave") {
             if (!RunSettings::named(e.name)) return at(e, "no setting is named " + e.name);
+        } else if (e.action == "check" && e.name == "Och") {
+            const auto v = strictNumber(e.text);
+            if (!v || !wholeNumber(*v, INT_MIN, INT_MAX)) return at(e, "a border rule is a whole number");
         } else if (e.action == "check") {
             if (!oneOf(e.name, kChecks)) return at(e, "no check box or option is named " + e.name);
             if (e.text != "0" && e.text != "1") return at(e, "a check is 0 or 1");
@@ -349,6 +358,12 @@ void RunJournal::apply(const JournalEntry& e)
             w_.settings().setText(*s, QString::fromStdString(e.text));
     } else if (e.action == "leave") {
         if (auto s = RunSettings::named(e.name)) w_.settings().leave(*s);
+    } else if (e.action == "check" && e.name == "Och") {
+        const int rule = static_cast<int>(*wholeNumber(*strictNumber(e.text), INT_MIN, INT_MAX));
+        auto* b = qobject_cast<QAbstractButton*>(w_.control(QString("Och(%1)").arg(rule)));
+        // The option button shows the rule, and choosing it chooses it.
+        if (b && !b->isChecked()) b->setChecked(true);
+        else w_.settings().Och_Click(rule);
     } else if (e.action == "check") {
         if (auto* b = qobject_cast<QAbstractButton*>(w_.control(QString::fromStdString(e.name))))
             b->setChecked(e.text == "1");
@@ -447,7 +462,8 @@ Status RunJournal::seek(long long t)
     copyTable(*known_, w_.world());
     pastShown_ = t < last;
     if (!pastShown_ && future_ && !future_->dropped) future_.reset();
-    w_.editor().Asgard();
+    // The body editor is left as it was: showing a body brings its values
+    // into range, which would be an edit of the tick shown.
     emit timelineChanged();
     return {};
 }
@@ -486,7 +502,6 @@ void RunJournal::undo()
     known_ = std::make_unique<World>();
     copyTable(*known_, w_.world());
     w_.canvas().cls();
-    w_.editor().Asgard();
     emit timelineChanged();
 }
 

@@ -192,6 +192,7 @@ void BodyEditor::SetBody(int n)
     if (n < 0 || n > kMaxBody) return;
     World& w = stage_.world;
     rangeBody(w, n);
+    emit tableEdited(n);
     const double values[5] = {w.posX[n], w.posY[n], w.momX[n], w.momY[n], w.gravity[n]};
     for (int k = 0; k < 5; ++k) TXTp_[k]->display(numQ(values[k]));
 }
@@ -223,6 +224,7 @@ void BodyEditor::Bifrost()
     w.momX[*n] = v[2];
     w.momY[*n] = v[3];
     w.gravity[*n] = v[4];
+    emit tableEdited(*n);
 }
 
 void BodyEditor::Qui_Change()
@@ -294,7 +296,10 @@ void BodyEditor::Chon_Click()
 {
     const auto n = editedBody(str(TXTOden_->text()));
     const bool off = Chon_->isChecked();
-    if (n) stage_.world.outOfPlay[*n] = off ? 1 : 0;
+    if (n) {
+        stage_.world.outOfPlay[*n] = off ? 1 : 0;
+        emit tableEdited(*n);
+    }
     setTextColor(Chon_, off ? QColor(191, 96, 0) : QColor(128, 255, 191));
     Chon_->setText(off ? "Planet OFF" : "Planet ON");
 }

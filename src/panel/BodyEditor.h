@@ -42,6 +42,11 @@ public:
     void TiF_Timer();
     void Chon_Click();
 
+signals:
+    // The editor has written body n's row of the table (an edit, a switch in
+    // or out, or its values brought into range as it is shown).
+    void tableEdited(int n);
+
 private:
     void setFieldsShown(bool shown);
 

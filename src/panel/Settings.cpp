@@ -174,7 +174,17 @@ void Settings::lockFactors()
     for (Setting s : {Setting::Jupiter, Setting::Waterworld, Setting::Planetoid}) field(s)->setEnabled(false);
 }
 
-void Settings::Och_Click(int index) { stage_.settings.setBorderRule(index, stage_.world); }
+void Settings::Och_Click(int index)
+{
+    stage_.settings.setBorderRule(index, stage_.world);
+    emit borderRuleChosen(model().borderRule);
+}
+
+void Settings::copy(Setting from, Setting to)
+{
+    setText(to, text(from));
+    emit edited(to);
+}
 
 void Settings::TXn_LostFocus() { leave(Setting::Planets); }
 
@@ -182,6 +192,7 @@ void Settings::TXn_DblClick()
 {
     stage_.settings.doubleClick(Setting::Planets);
     show(Setting::Planets);
+    emit edited(Setting::Planets);
 }
 
 void Settings::TXg_LostFocus(int i)
@@ -200,6 +211,7 @@ void Settings::Text4_DblClick()
 {
     stage_.settings.doubleClick(Setting::Volatility);
     show(Setting::Volatility);
+    emit edited(Setting::Volatility);
 }
 
 void Settings::Text2_LostFocus() { leave(Setting::StartMomentum); }

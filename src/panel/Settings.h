@@ -47,8 +47,8 @@ public:
     void lockFactors();
 
     // The "Core" and "Radius" labels copy one field's text into the other.
-    void copyRadiusToCore() { setText(Setting::Core, text(Setting::Radius)); }
-    void copyCoreToRadius() { setText(Setting::Radius, text(Setting::Core)); }
+    void copyRadiusToCore() { copy(Setting::Radius, Setting::Core); }
+    void copyCoreToRadius() { copy(Setting::Core, Setting::Radius); }
 
     void TXn_LostFocus();
     void TXn_DblClick();
@@ -71,13 +71,17 @@ signals:
     // A setting's field was left and its rule has run.
     void settingLeft(Setting s);
     // A setting's field was edited (typed into, or written by a script that
-    // types): the model holds its new text.
+    // types; a double-click or a label's copy): the model holds its new text.
     void edited(Setting s);
+    // A border rule was chosen, 0..6 (-1 for none).
+    void borderRuleChosen(int rule);
 
 private:
     Field* field(Setting s) const { return fields_[static_cast<int>(s)]; }
     // Shows the model's text in the setting's field when it differs.
     void show(Setting s);
+    // One setting's text into another, as the user's edit of the second.
+    void copy(Setting from, Setting to);
 
     Stage& stage_;
     QGroupBox* physics_;
