@@ -184,6 +184,8 @@ RunJournal::RunJournal(Fs4x3& window) : w_(window)
     connect(&w_.run(), &RunState::changed, this, [this](RunPhase p) {
         if (!started_) return;
         if (p == RunPhase::Paused) {
+            // What the editor does to the table as it opens (it brings the
+            // body it shows into range) is noted as an edit.
             record("click", "Command5");
             known_ = std::make_unique<World>();
             copyTable(*known_, w_.world());
@@ -368,9 +370,24 @@ void RunJournal::apply(const JournalEntry& e)
         if (auto* b = qobject_cast<QAbstractButton*>(w_.control(QString::fromStdString(e.name))))
             b->setChecked(e.text == "1");
     } else if (e.action == "click") {
-        if (e.name == "Command2") w_.go().Command2_Click();
-        else if (e.name == "Command5") w_.pause().Command5_Click();
-        else if (e.name == "Step") w_.simulation().Step_Click();
+        // The body editor brings the body it shows into range when it opens
+        // and after a step; which body that is depends on the editor's own
+        // state, so the run's journal holds what it did as edits, and what
+        // it does here is undone.
+        if (e.name == "Command2") {
+            w_.go().Command2_Click();
+        } else if (e.name == "Command5") {
+            const auto before = std::make_unique<World>(w_.world());
+            w_.pause().Command5_Click();
+            copyTable(w_.world(), *before);
+            if (known_) copyTable(*known_, *before);
+        } else if (e.name == "Step") {
+            auto stepped = std::make_unique<World>();
+            const auto c = connect(&w_.simulation(), &Simulation::ticked, this, [&] { *stepped = w_.world(); });
+            w_.simulation().Step_Click();
+            disconnect(c);
+            copyTable(w_.world(), *stepped);
+        }
     } else if (e.action == "edit") {
         // Noted again, as the body editor's are, when the run goes on.
         applyEdit(w_.world(), e.name, e.text);
