@@ -11,10 +11,12 @@
 set -euo pipefail
 
 # The program: a compiler, CMake, Qt 6 with its platform plugins and charts,
-# the font its pictures are drawn in, and the JSON library its run files are
-# read and written with.
-packages=(g++ make cmake qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-dejavu-core nlohmann-json3-dev)
-tests=(libgtest-dev libbenchmark-dev)
+# the font its pictures are drawn in, the JSON library its run files are
+# read and written with, and FFmpeg's libraries for its videos.
+packages=(g++ make cmake pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-dejavu-core
+  nlohmann-json3-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev)
+# The tests check the videos with ffprobe.
+tests=(libgtest-dev libbenchmark-dev ffmpeg)
 program_only=0
 for arg in "$@"; do
   case "$arg" in

@@ -20,6 +20,7 @@
 
 #include "app/RunJournal.h"
 #include "app/TimelineBar.h"
+#include "app/VideoRecorder.h"
 #include "panel/BodyEditor.h"
 #include "panel/CurvePanel.h"
 #include "panel/Links.h"
@@ -225,6 +226,11 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
     static_cast<QBoxLayout*>(centralWidget()->layout())->addWidget(timeline_);
     connect(timeline_, &TimelineBar::refused, this, [this](const QString& why) { say(why); });
     connect(journal_.get(), &RunJournal::replayDone, this, [this](const QString& verdict) { say(verdict); });
+    video_ = std::make_unique<VideoRecorder>(*this);
+    connect(video_.get(), &VideoRecorder::failed, this, [this](const QString& why) {
+        if (QAction* a = action("RecordVideo")) a->setChecked(false);
+        desktop_->warn("videoMessage", "Record video", why, QMessageBox::Warning);
+    });
     buildRunMenus();
     // The galaxy's factors count for the whole session from the first run on:
     // their fields say so while they take no input.
@@ -243,6 +249,7 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
 Fs4x3::~Fs4x3()
 {
     // The handlers go before the services they use.
+    video_.reset();
     journal_.reset();
     scenes_.reset();
     simulation_.reset();
@@ -549,6 +556,7 @@ QString Fs4x3::statusText() const
                        .arg(stars == 1 ? QString("1 star") : QString("%1 stars").arg(stars))
                        .arg(Simulation::speedName(simulation_->speed()));
     if (!score_->recordProblem().isEmpty()) text += "  ·  record not saved: " + score_->recordPath();
+    if (video_ && video_->recording()) text += "  ·  " + video_->statusText();
     return text;
 }
 
@@ -580,6 +588,16 @@ void Fs4x3::buildRunMenus()
                         [this] { openRun(); }));
     markOpensDialog(put("SaveRun", "Save r&un...", "Save the run as a file that replays it bit for bit",
                         QKeySequence("Ctrl+Shift+S"), [this] { saveRun(); }));
+    QAction* record = put("RecordVideo", "Record &video...",
+                          "Record the field as a video (MP4, WebM or GIF), a frame every few ticks of the run; "
+                          "again to stop and save it",
+                          QKeySequence("Ctrl+Shift+V"), [this] { recordVideo(); });
+    record->setCheckable(true);
+    markOpensDialog(record);
+    QAction* withCurve = put("RecordVideoCurve", "Video with the rotation &curve",
+                             "Videos show the rotation curve beside the field", {},
+                             [this] { video_->options().withCurve = action("RecordVideoCurve")->isChecked(); });
+    withCurve->setCheckable(true);
     fileMenu_->insertSeparator(quit);
 
     QAction* timeline = menuAction(viewMenu_, "Timeline", "&Timeline", "A slider under the field to see any tick of the run again",
@@ -587,6 +605,27 @@ void Fs4x3::buildRunMenus()
     timeline->setCheckable(true);
     menuAction(viewMenu_, "UndoSeek", "&Undo going back", "Back to the run as it was before it went on from a past tick",
         QKeySequence::Undo, [this] { journal_->undo(); });
+}
+
+void Fs4x3::recordVideo()
+{
+    QAction* a = action("RecordVideo");
+    if (video_->recording()) {
+        const QString path = video_->path();
+        if (Status s = video_->stop(); !s)
+            desktop_->warn("videoMessage", "Record video", QString::fromStdString(s.error()), QMessageBox::Warning);
+        else
+            saved("Video", path);
+        a->setChecked(false);
+        return;
+    }
+    const QString path = askSavePath("Record video", "orbitarium.mp4", "Videos (*.mp4 *.webm *.gif)");
+    if (!path.isEmpty()) {
+        if (Status s = video_->start(path); !s)
+            desktop_->warn("videoMessage", "Record video", QString::fromStdString(s.error()), QMessageBox::Warning);
+    }
+    a->setChecked(video_->recording());
+    updateStatus();
 }
 
 void Fs4x3::say(const QString& message) { statusBar()->showMessage(message, kSavedMessageMs); }

@@ -38,6 +38,7 @@ class Pause;
 class Presets;
 class RunJournal;
 class TimelineBar;
+class VideoRecorder;
 class RunStart;
 class RunState;
 class Scenes;
@@ -97,6 +98,8 @@ public:
     CurvePanel& curve() { return *curve_; }
     // The journal of the run under way, and its replays.
     RunJournal& journal() { return *journal_; }
+    // The video being recorded, and the options of the next.
+    VideoRecorder& video() { return *video_; }
     // The rotation curve read afresh from the body table; the window does it
     // at the screen's rate.
     void refreshCurve();
@@ -153,6 +156,8 @@ private:
     void buildRunMenus();
     void saveRun();
     void openRun();
+    // File > Record video: starts a video, or stops and saves it.
+    void recordVideo();
     void exportPicture();
     void saveCurve();
     void exportPlot();
@@ -183,6 +188,7 @@ private:
     std::unique_ptr<Simulation> simulation_;
     std::unique_ptr<Scenes> scenes_;
     std::unique_ptr<RunJournal> journal_;
+    std::unique_ptr<VideoRecorder> video_;
     CurvePanel* curve_ = nullptr;
     QDockWidget* panelDock_ = nullptr;
     QDockWidget* curveDock_ = nullptr;

@@ -15,6 +15,7 @@
 
 #include "app/Fs4x3.h"
 #include "app/RunJournal.h"
+#include "app/VideoRecorder.h"
 #include "base/Numbers.h"
 #include "panel/Farewell.h"
 #include "panel/CurvePanel.h"
@@ -37,6 +38,7 @@ const QHash<QString, QString> kInsteadOfDialogs = {
     {"CDopen", "--load FILE"}, {"CDsave", "--dump FILE"}, {"Open", "--load FILE"},
     {"Save", "--dump FILE"},   {"ExportPicture", "--png FILE"}, {"SaveCurve", "--curve FILE"},
     {"ExportPlot", "--curve-png FILE"}, {"SaveRun", "--save-run FILE"}, {"OpenRun", "--replay FILE"},
+    {"RecordVideo", "--video FILE"},
 };
 
 // Max runs this many ticks on each beat of the tick timer, so that a headless
@@ -111,12 +113,21 @@ QString usageText()
         "                       later actions go on from there\n"
         "  --seek TICK          show the run at TICK counted from its start (0 up to\n"
         "                       the latest tick it reached), paused there\n"
+        "  --video FILE         record a video from here on: a frame every few ticks of\n"
+        "                       the run (whatever the speed), as H.264 in .mp4, VP9 in\n"
+        "                       .webm or an animated .gif; finished at --video-stop or\n"
+        "                       when the actions end. Before it: --video-fps N (frames\n"
+        "                       a second, 1..120, default 30), --video-every TICKS\n"
+        "                       (default 2), --video-size WxH (even; default the\n"
+        "                       field's 1024x768), --video-curve yes|no (the rotation\n"
+        "                       curve beside the field)\n"
+        "  --video-stop         finish the video being recorded (takes no value)\n"
         "\n"
         "Menu actions: %3.\n"
         "Quit is refused: a headless run ends by itself after its last action. Menu\n"
         "actions are out of reach after X, as the controls are. Those that open a\n"
         "file dialog are refused; use --load, --dump, --png, --curve,\n"
-        "--curve-png, --save-run and --replay.\n"
+        "--curve-png, --save-run, --replay and --video.\n"
         "\n"
         "Controls are named as on the window: TXn, TXg(2), Och(2), CDp(4), CHgod...\n"
         "Scene files are CSV with the header\n"
@@ -435,6 +446,36 @@ Status Runner::run(const QString& action, const QString& arg)
     }
     if (action == "--png") return savePng(w_.canvas().image(), arg);
     if (action == "--save-run") return w_.saveRun(arg);
+    if (action == "--video") return w_.video().start(arg);
+    if (action == "--video-stop") return w_.video().stop();
+    if (action == "--video-fps") {
+        const auto n = whole(arg, 1, 120, "--video-fps");
+        if (!n) return fail(n.error());
+        w_.video().options().fps = static_cast<int>(*n);
+        return {};
+    }
+    if (action == "--video-every") {
+        const auto n = whole(arg, 1, 1000000, "--video-every");
+        if (!n) return fail(n.error());
+        w_.video().options().every = static_cast<int>(*n);
+        return {};
+    }
+    if (action == "--video-size") {
+        const QStringList wh = arg.split('x');
+        if (wh.size() != 2) return refuse("--video-size is WIDTHxHEIGHT, not \"" + clipped(arg) + "\"");
+        const auto wd = whole(wh[0], 16, 8192, "the video's width");
+        if (!wd) return fail(wd.error());
+        const auto ht = whole(wh[1], 16, 8192, "the video's height");
+        if (!ht) return fail(ht.error());
+        if (*wd % 2 || *ht % 2) return refuse("the video's width and height must be even, not " + clipped(arg));
+        w_.video().options().size = QSize(static_cast<int>(*wd), static_cast<int>(*ht));
+        return {};
+    }
+    if (action == "--video-curve") {
+        if (arg != "yes" && arg != "no") return refuse("--video-curve is yes or no, not \"" + clipped(arg) + "\"");
+        w_.video().options().withCurve = arg == "yes";
+        return {};
+    }
     if (action == "--replay") return replay(arg);
     if (action == "--seek") {
         const auto t = whole(arg, 0, 1'000'000'000'000LL, "--seek");
@@ -459,7 +500,7 @@ QStringList menuActionNames()
                            "Speed5x",   "Speed10x",  "Speed100x",     "SpeedMax",         "Faster",
                            "Slower",    "Clear",     "CurvePanel",    "TrailsPersistent", "TrailsFading",
                            "FullScreen", "HomePage", "SummaryPage",   "About", "OpenRun", "SaveRun",
-                           "Timeline", "UndoSeek"};
+                           "Timeline", "UndoSeek", "RecordVideo", "RecordVideoCurve"};
     }();
     return names;
 }
@@ -468,7 +509,11 @@ int runHeadless(const HeadlessOptions& options, const QStringList& args)
 {
     static const QStringList actions = {"--load", "--set",  "--click", "--preset", "--seed",  "--ticks",
                                         "--wait", "--print", "--dump",  "--png",    "--curve", "--curve-png",
-                                        "--curve-bins", "--rar", "--save-run", "--replay", "--seek"};
+                                        "--curve-bins", "--rar", "--save-run", "--replay", "--seek",
+                                        "--video", "--video-stop", "--video-fps", "--video-every",
+                                        "--video-size", "--video-curve"};
+    // The actions that take no value.
+    static const QStringList flags = {"--video-stop"};
     ManualTime clock;
     bool ended = false;
     WindowOptions w;
@@ -493,6 +538,14 @@ int runHeadless(const HeadlessOptions& options, const QStringList& args)
     Runner runner(window, time, ended);
     for (int i = 0; i < args.size() && !ended; ++i) {
         const QString& action = args[i];
+        if (flags.contains(action)) {
+            if (Status s = runner.run(action, {}); !s) {
+                std::fprintf(stderr, "orbitarium: %s: %s\n", action.toUtf8().constData(),
+                             clipped(QString::fromStdString(s.error()), 240).toUtf8().constData());
+                return 1;
+            }
+            continue;
+        }
         if (!actions.contains(action) || i + 1 >= args.size()) {
             std::fprintf(stderr, "orbitarium: %s: %s (see orbitarium --help)\n", clipped(action).toUtf8().constData(),
                          actions.contains(action) ? "needs a value" : "unknown action");
@@ -506,6 +559,11 @@ int runHeadless(const HeadlessOptions& options, const QStringList& args)
                          clipped(arg).toUtf8().constData(), clipped(QString::fromStdString(s.error()), 240).toUtf8().constData());
             return 1;
         }
+    }
+    // A video still recording is finished with the actions.
+    if (Status s = window.video().stop(); !s) {
+        std::fprintf(stderr, "orbitarium: --video: %s\n", clipped(QString::fromStdString(s.error()), 240).toUtf8().constData());
+        return 1;
     }
     return 0;
 }

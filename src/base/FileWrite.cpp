@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "base/Files.h"
 
@@ -172,7 +173,7 @@ int fill(const Temporary& tmp, const Target& t, const std::string& text)
 
 // Renames the temporary file to the target; a name that was free is never
 // taken from a file made there meanwhile (EEXIST then). 0 or errno.
-int commit(const Temporary& tmp, const Target& t)
+int commitTemporary(const Temporary& tmp, const Target& t)
 {
     if (t.exists) return std::rename(tmp.name.c_str(), t.path.c_str()) == 0 ? 0 : errno;
     if (::renameat2(AT_FDCWD, tmp.name.c_str(), AT_FDCWD, t.path.c_str(), RENAME_NOREPLACE) == 0) return 0;
@@ -194,6 +195,84 @@ void syncFolder(const std::string& dir)
 
 }  // namespace
 
+Result<AtomicFile> AtomicFile::open(const std::string& path)
+{
+    if (path.empty()) return fail("no file named to write");
+    const auto target = resolve(path);
+    if (!target) return fail(target.error());
+    if (auto refused = refusal(path, *target)) return *refused;
+    const auto tmp = openTemporary(target->path, path);
+    if (!tmp) return fail(tmp.error());
+    AtomicFile f;
+    f.path_ = path;
+    f.target_ = target->path;
+    f.temp_ = tmp->name;
+    f.fd_ = tmp->fd;
+    f.existed_ = target->exists;
+    if (target->exists && ::fchmod(f.fd_, target->st.st_mode & 0777) != 0) {
+        const int err = errno;
+        f.abandon();
+        return fail(cannot(path, err));
+    }
+    return f;
+}
+
+AtomicFile::AtomicFile(AtomicFile&& o) noexcept { *this = std::move(o); }
+
+AtomicFile& AtomicFile::operator=(AtomicFile&& o) noexcept
+{
+    if (this == &o) return *this;
+    abandon();
+    path_ = std::move(o.path_);
+    target_ = std::move(o.target_);
+    temp_ = std::move(o.temp_);
+    fd_ = o.fd_;
+    existed_ = o.existed_;
+    o.fd_ = -1;
+    o.temp_.clear();
+    return *this;
+}
+
+AtomicFile::~AtomicFile() { abandon(); }
+
+void AtomicFile::abandon()
+{
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+    temp_.clear();
+}
+
+Status AtomicFile::commit()
+{
+    if (fd_ < 0) return fail("cannot write " + path_ + ": nothing is being written");
+    int err = ::fsync(fd_) == 0 ? 0 : errno;
+    if (::close(fd_) != 0 && err == 0) err = errno;
+    fd_ = -1;
+    if (err == 0) {
+        // What the name stands for may have changed while the file was
+        // written: it is looked at again, by the same rules.
+        const auto now = resolve(path_);
+        if (!now) err = EAGAIN;
+        else if (auto refused = refusal(path_, *now)) {
+            abandon();
+            return *refused;
+        } else if (now->path != target_ || now->exists != existed_) err = EAGAIN;
+        else {
+            Target t{target_};
+            t.exists = existed_;
+            err = commitTemporary(Temporary{temp_, -1}, t);
+        }
+    }
+    if (err != 0) {
+        abandon();
+        return fail(err == EAGAIN ? path_ + ": the file changed while it was written" : cannot(path_, err));
+    }
+    syncFolder(folderOf(target_));
+    temp_.clear();
+    return {};
+}
+
 Status writeFileAtomically(const std::string& path, const std::string& text)
 {
     if (path.empty()) return fail("no file named to write");
@@ -212,7 +291,7 @@ Status writeFileAtomically(const std::string& path, const std::string& text)
         // Another program may have changed the name while the text was
         // written: then everything is looked at again.
         const auto after = resolve(path);
-        err = after && sameLook(*before, *after) ? commit(*tmp, *before) : EAGAIN;
+        err = after && sameLook(*before, *after) ? commitTemporary(*tmp, *before) : EAGAIN;
         if (err == 0) {
             syncFolder(folderOf(before->path));
             return {};

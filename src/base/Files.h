@@ -39,4 +39,33 @@ Result<std::string> readRegularFilePrefix(const std::string& path, std::size_t m
 // A refused or failed write changes nothing and leaves no temporary file.
 Status writeFileAtomically(const std::string& path, const std::string& text);
 
+// A file written bit by bit over a while (a video), all or nothing, by the
+// rules of writeFileAtomically: what the name stands for is refused at open()
+// as it would be refused there, the bytes go to a temporary file beside it,
+// and commit() moves that into place. A file never committed leaves nothing.
+class AtomicFile {
+public:
+    static Result<AtomicFile> open(const std::string& path);
+    AtomicFile(AtomicFile&& o) noexcept;
+    AtomicFile& operator=(AtomicFile&& o) noexcept;
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+    ~AtomicFile();
+
+    // The temporary file's descriptor, for writing and seeking.
+    int fd() const { return fd_; }
+    // Durably into place; afterwards the object holds nothing.
+    Status commit();
+    // Drops what was written.
+    void abandon();
+
+private:
+    AtomicFile() = default;
+    std::string path_;    // as the user named it, for messages
+    std::string target_;  // the file it stands for, links followed
+    std::string temp_;
+    int fd_ = -1;
+    bool existed_ = false;
+};
+
 }  // namespace orb
