@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -575,4 +576,46 @@ TEST_F(HeadlessTest, TheBalancedDiscMeasuresTheExponentTyped)
                 EXPECT_FALSE(l->contains("nan") || l->contains("inf")) << name << ": " << l->toStdString();
         }
     }
+}
+
+// A run saved headless replays to the same hash, with any threads and kernel
+// set; later actions go on from its last tick; --seek shows a past tick.
+TEST_F(HeadlessTest, SaveRunReplayAndSeek)
+{
+    Result live = run({"--seed", "9", "--preset", "2", "--ticks", "3", "--set", "TXg(2)=1.5", "--ticks", "2",
+                       "--click", "Command5", "--click", "Step", "--set", "TXTp(0)=6000", "--click", "Command5",
+                       "--ticks", "3", "--print", "Hash", "--save-run", file("run.orbrun"), "--ticks", "2",
+                       "--print", "Hash", "--seek", "4", "--print", "Hash", "--seek", "99999"});
+    ASSERT_EQ(live.code, 1) << live.err.toStdString();
+    EXPECT_EQ(live.errLines().size(), 1);
+    EXPECT_NE(live.err.indexOf("--seek 99999: the run has reached tick 11, not 99999"), -1) << live.err.toStdString();
+    const QStringList hashes = live.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(hashes.size(), 3) << live.out.toStdString();
+    for (const QStringList& extra : {QStringList{}, QStringList{"--threads", "1"}, QStringList{"--threads", "2"}}) {
+        Result again = runOrbitarium(QStringList{"--headless", "--record-file", file("tallyho.ogg")} + extra +
+                                     QStringList{"--replay", file("run.orbrun"), "--print", "Hash", "--ticks", "2",
+                                                 "--print", "Hash", "--seek", "4", "--print", "Hash"});
+        ASSERT_EQ(again.code, 0) << again.err.toStdString();
+        const QStringList out = again.out.split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(out.size(), 4) << again.out.toStdString();
+        EXPECT_NE(out[0].indexOf("replayed to tick 9, the body table is the same bit for bit"), -1)
+            << out[0].toStdString();
+        EXPECT_EQ(out.mid(1), hashes);
+    }
+}
+
+TEST_F(HeadlessTest, AVideoHasAFrameEveryFewTicks)
+{
+    if (QStandardPaths::findExecutable("ffprobe").isEmpty()) GTEST_SKIP() << "no ffprobe";
+    Result r = run({"--preset", "Oscillate", "--video-fps", "10", "--video-every", "4", "--video-size", "256x192",
+                    "--video", file("clip.webm"), "--ticks", "40", "--video-stop", "--ticks", "5", "--video-size", "7x5"});
+    ASSERT_EQ(r.code, 1);
+    EXPECT_NE(r.err.indexOf("the video's width must be a whole number 16..8192, not \"7\""), -1) << r.err.toStdString();
+    QProcess p;
+    p.start("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                        "stream=nb_read_frames,width", "-show_entries", "format=duration", "-of", "csv=p=0",
+                        file("clip.webm")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    // 40 beats at 1x (a tick each): 10 frames, a second of video.
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).simplified(), "256,10 1.000000");
 }
