@@ -1,0 +1,149 @@
+// What replays, the timeline and videos cost, offscreen:
+//
+//   orb_bench_run --benchmark_repetitions=3
+//
+// - run/ticks: 1000 bodies all attracting, ticked through the window (the
+//   journal, its hash checks and the timeline's snapshots follow every tick)
+//   against the engine's own tick on the same table: the difference is what
+//   keeping a run replayable costs a tick.
+// - timeline/seek: the same crowd after 4000 ticks; each seek goes to a tick
+//   just before a snapshot (the farthest it has to run forward) and the
+//   field's picture is drawn, as the slider would show it.
+// - video/oscillate: 600 frames of Oscillate (a frame every 2 ticks) at
+//   1024 x 768 against the same 1200 ticks without a video.
+
+#include <benchmark/benchmark.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/Fs4x3.h"
+#include "app/RunJournal.h"
+#include "app/VideoRecorder.h"
+#include "base/Files.h"
+#include "engine/Ticker.h"
+#include "engine/TickInputs.h"
+#include "platform/Controls.h"
+#include "platform/FieldView.h"
+#include "scenario/Presets.h"
+#include "scenario/Scenes.h"
+#include "scenario/Simulation.h"
+#include "world/SceneFile.h"
+
+namespace {
+
+using namespace orb;
+
+void type(Fs4x3& w, const char* name, const QString& text)
+{
+    auto* f = qobject_cast<Field*>(w.control(name));
+    f->setText(text);
+    f->leave();
+}
+
+// A thousand light bodies spread over the field, all attracting each other.
+World spreadCrowd()
+{
+    World w;
+    Rng r(2024);
+    for (int i = 0; i < kSlots; ++i) {
+        w.posX[i] = 1000 + 14000 * static_cast<double>(r.rnd());
+        w.posY[i] = 100 + 11000 * static_cast<double>(r.rnd());
+        w.momX[i] = 2 * static_cast<double>(r.rnd()) - 1;
+        w.momY[i] = 2 * static_cast<double>(r.rnd()) - 1;
+        w.gravity[i] = 1e-4;
+        w.colRed[i] = 255;
+        w.colGreen[i] = 200;
+        w.colBlue[i] = 100;
+        w.bodyType[i] = 3;
+    }
+    return w;
+}
+
+std::unique_ptr<Fs4x3> crowdWindow(QTemporaryDir& dir)
+{
+    WindowOptions o;
+    o.recordInMemory = true;
+    o.threads = 1;
+    auto w = std::make_unique<Fs4x3>(o);
+    w->show();
+    const QString path = dir.filePath("crowd.csv");
+    std::ignore = writeFileAtomically(path.toStdString(), sceneText(spreadCrowd()));
+    type(*w, "TXw(2)", "999");
+    qobject_cast<QAbstractButton*>(w->control("Och(1)"))->click();  // "Wall": everybody stays
+    std::ignore = w->scenes().openScene(path);
+    return w;
+}
+
+void runTicks(benchmark::State& state, bool throughWindow)
+{
+    QTemporaryDir dir;
+    auto w = crowdWindow(dir);
+    Ticker bare(bestKernelSet(), Threading{1});
+    FieldCanvas canvas;  // both draw the trails
+    SeededRandom rnd(1);
+    auto world = std::make_unique<World>(w->world());
+    TickInputs in = tickInputs(w->runSettings());
+    for (auto _ : state) {
+        if (throughWindow) w->simulation().tick();
+        else bare.tick(*world, in, canvas, rnd);
+    }
+    state.counters["snapshots"] = static_cast<double>(w->journal().snapshots().count());
+}
+
+void seek(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    auto w = crowdWindow(dir);
+    for (int k = 0; k < 4000; ++k) w->simulation().tick();
+    const long long every = w->journal().snapshots().every();
+    long long t = every - 1;
+    for (auto _ : state) {
+        std::ignore = w->journal().seek(t);
+        w->fieldView().repaint();
+        t = (t + 7 * every) % 4000;
+    }
+    state.counters["snapshot_every"] = static_cast<double>(every);
+    state.counters["snapshots"] = static_cast<double>(w->journal().snapshots().count());
+    state.counters["snapshot_MB"] = static_cast<double>(w->journal().snapshots().bytes()) / 1e6;
+}
+
+void video(benchmark::State& state, bool record)
+{
+    QTemporaryDir dir;
+    for (auto _ : state) {
+        state.PauseTiming();
+        WindowOptions o;
+        o.recordInMemory = true;
+        Fs4x3 w(o);
+        w.show();
+        type(w, "TXran", "4242");
+        w.presets().CDp_Click(4);  // Oscillate
+        if (record) std::ignore = w.video().start(dir.filePath("oscillate.mp4"));
+        state.ResumeTiming();
+        for (int k = 0; k < 1200; ++k) w.simulation().tick();
+        if (record) std::ignore = w.video().stop();
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    QApplication app(argc, argv);
+    benchmark::RegisterBenchmark("run/ticks/1000-attracting/engine", runTicks, false)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("run/ticks/1000-attracting/window", runTicks, true)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("timeline/seek/1000-attracting", seek)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("video/oscillate/no-video", video, false)->Unit(benchmark::kMillisecond)->Iterations(3);
+    benchmark::RegisterBenchmark("video/oscillate/mp4", video, true)->Unit(benchmark::kMillisecond)->Iterations(3);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
