@@ -15,6 +15,7 @@
 #include "platform/RunState.h"
 #include "scenario/Go.h"
 #include "scenario/Simulation.h"
+#include "world/SceneFile.h"
 #include "world/TableHash.h"
 
 namespace orb {
@@ -128,7 +129,7 @@ Status restoreSettings(RunSettings& s, const std::vector<JournalSetting>& saved)
             if (!rule) return fail("the border rule is not one of -1 .. 6");
             s.borderRule = static_cast<int>(*rule);
         } else {
-            return fail("no setting is named " + js.name);
+            return fail("no setting is named " + quoteCell(js.name));
         }
     }
     return {};
@@ -275,6 +276,8 @@ std::optional<Journal> RunJournal::journal()
 
 Status RunJournal::check(const Journal& j, const QString& source) const
 {
+    // A name from the file, as a message quotes it.
+    auto quoted = [](const std::string& name) { return quoteCell(name); };
     const std::string file = source.toStdString();
     auto at = [&](const JournalEntry& e, const std::string& why) {
         return fail(file + ": line " + std::to_string(e.line) + ": " + why);
@@ -291,21 +294,21 @@ Status RunJournal::check(const Journal& j, const QString& source) const
         if (e.tick < last || e.tick > j.endTick) return at(e, "the tick " + std::to_string(e.tick) + " is out of order");
         last = e.tick;
         if (e.action == "type" || e.action == "leave") {
-            if (!RunSettings::named(e.name)) return at(e, "no setting is named " + e.name);
+            if (!RunSettings::named(e.name)) return at(e, "no setting is named " + quoted(e.name));
         } else if (e.action == "check" && e.name == "Och") {
             const auto v = strictNumber(e.text);
             if (!v || !wholeNumber(*v, INT_MIN, INT_MAX)) return at(e, "a border rule is a whole number");
         } else if (e.action == "check") {
-            if (!oneOf(e.name, kChecks)) return at(e, "no check box or option is named " + e.name);
+            if (!oneOf(e.name, kChecks)) return at(e, "no check box or option is named " + quoted(e.name));
             if (e.text != "0" && e.text != "1") return at(e, "a check is 0 or 1");
         } else if (e.action == "click") {
-            if (!oneOf(e.name, kClicks)) return at(e, e.name + " is not a button a journal holds");
+            if (!oneOf(e.name, kClicks)) return at(e, quoted(e.name) + " is not a button a journal holds");
         } else if (e.action == "edit") {
-            if (!applyEdit(scratch, e.name, e.text)) return at(e, "the edit of " + e.name + " names no cell or value");
+            if (!applyEdit(scratch, e.name, e.text)) return at(e, "the edit of " + quoted(e.name) + " names no cell or value");
         } else if (e.action == "hash") {
             if (e.text.size() != 18 || e.text.rfind("0x", 0) != 0) return at(e, "a hash is 0x and 16 hex digits");
         } else {
-            return at(e, "this program does not replay \"" + e.action + "\"");
+            return at(e, "this program does not replay " + quoted(e.action));
         }
     }
     return {};
