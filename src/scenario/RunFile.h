@@ -18,6 +18,9 @@
 //
 // Numbers are written in the shortest form that reads back to the same bits;
 // bodies whose every column is zero are left out; 64-bit values are hex text.
+// An entry's "action" is one of type, leave, check, click, scene, edit and
+// hash (see JournalEntry); "name" is left out for a scene and a hash, "text"
+// when it is empty. A file of a later version is refused, not half read.
 
 #include <cstddef>
 #include <string>
@@ -29,11 +32,23 @@
 namespace orb {
 
 inline constexpr int kRunFileVersion = 1;
-// The largest run file read: a full table is some 250 KB, and a journal entry
-// some 60 bytes, so a million inputs fit with room to spare.
+// The largest run file read. The largest a run sensibly makes, a full table of
+// 1000 bodies (some 300 KB, a body a line) and some 100 000 journal entries
+// (some 60 bytes each, 6 MB), with a few scenes loaded on the way (200 KB each
+// as the program writes them), is under 8 MB and reads in a fifth of a second;
+// the cap leaves room eight times over for longer runs. Journal entries are
+// read one by one as the parser meets them, so a long journal is never held
+// twice.
 inline constexpr std::size_t kRunFileMaxBytes = std::size_t{64} << 20;
-// The longest text an entry or a setting may carry.
+// The most journal entries read: ten times a long run's.
+inline constexpr std::size_t kRunMaxEntries = 1'000'000;
+// The most settings a start holds (the program has some fifty).
+inline constexpr std::size_t kRunMaxSettings = 1000;
+// The longest text an entry or a setting may carry; a scene's text is capped
+// as a scene file is (kSceneMaxBytes).
 inline constexpr std::size_t kRunTextMaxChars = 4096;
+// The largest tick: every tick up to it is exact as a JSON number.
+inline constexpr long long kRunMaxTick = 1LL << 53;
 
 std::string runFileText(const Journal& journal);
 

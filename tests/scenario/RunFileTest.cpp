@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "scenario/RunFile.h"
+#include "world/SceneFile.h"
 #include "support/BodyTable.h"
 
 namespace orb {
@@ -30,7 +32,9 @@ Journal awkward()
     t.colGreen[999] = FLT_MAX;
     t.colBlue[999] = -FLT_MIN;
     t.bodyCount = 999;
-    t.nextStar = -3;
+    t.nextStar = 1000;
+    t.taggedBody = -32768;
+    t.colRed[5] = FLT_TRUE_MIN;
     t.gravityExponent = 1.0000000000000002;
     t.borderMode = 2;
     j.start.settings = {{"TXg(2)", "1.5e", 1.5, 2.0}, {"CHkeep", "1", {}, {}}, {"SSSmo", "\"quoted\"\nline", {}, -0.0}};
@@ -38,6 +42,7 @@ Journal awkward()
     j.entries = {{0, "click", "Command2", "", 0},
                  {5, "type", "TXg(2)", "Grüße \"x\"\t", 0},
                  {5, "edit", "posX(12)", "-0", 0},
+                 {7, "scene", "", std::string(kSceneHeader) + "\n3,1,2,0,0,5,0,3,255,0,0\n", 0},
                  {1000, "hash", "", "0x0123456789abcdef", 0}};
     j.endTick = 1234;
     j.endHash = 0xffffffffffffffffULL;
@@ -116,16 +121,30 @@ TEST(RunFile, AFaultIsRefusedInOneLineNamingTheFileAndItsLine)
         {with(good, "\"version\": 1", "\"version\": 2"), 1, "later version"},
         {with(good, "\"body\":999", "\"body\":1000"), bodyLine, "body number"},
         {with(good, "\"body\":999", "\"body\":0"), bodyLine, "given twice"},
-        {with(good, "\"colRed\":0.10000000149011612", "\"colRed\":null"), bodyLine, "not a number"},
+        {with(good, "\"colRed\":0.10000000149011612", "\"colRed\":null"), bodyLine, "not a finite number"},
         {with(good, "\"colRed\":0.10000000149011612", "\"colRed\":0.1"), bodyLine, "single-precision"},
         {with(good, "{\"tick\":5,\"action\":\"type\"", "{\"tick\":-1,\"action\":\"type\""), journalLine, "tick"},
         {with(good, "{\"tick\":5,\"action\":\"edit\"", "{\"tick\":2,\"action\":\"edit\""), journalLine + 1, "comes after"},
-        {with(good, "{\"tick\":1000,", "{\"tick\":99999,"), journalLine + 2, "tick"},
+        {with(good, "{\"tick\":1000,", "{\"tick\":99999,"), lineOf(good, "{\"tick\":1000,"), "past the end tick"},
         {with(good, "\"action\":\"type\"", "\"action\":\"erase\""), journalLine, "not an input"},
         {with(good, "\"text\":\"1.5e\"", "\"text\":\"" + std::string(5000, 'x') + "\""), 0, "longer than"},
         {with(good, "\"name\":\"TXg(2)\",\"text\":\"1.5e\"", "\"name\":[[[[[[[1]]]]]]],\"text\":\"1.5e\""), 0, "deeper"},
         {with(good, "\"inc\":\"0x0000000000000013\"", "\"inc\":\"0x0000000000000012\""), 0, "even"},
         {with(good, "\"bodyCount\":999", "\"bodyCount\":1000"), 0, "bodyCount"},
+        {with(good, "\"nextStar\":1000", "\"nextStar\":-3"), 0, "nextStar"},
+        {with(good, "\"borderMode\":2", "\"borderMode\":0"), 0, "borderMode"},
+        {with(good, "\"taggedBody\":-32768", "\"taggedBody\":-32769"), 0, "taggedBody"},
+        {with(good, "\"taggedBody\":-32768", "\"taggedBody\":\"7\""), 0, "not a number"},
+        {with(good, "\"action\":\"type\"", "\"action\":\"line\\nbreak\\u2028\""), journalLine, "\"line\\nbreak"},
+        {with(good, "{\"tick\":0,\"action\":\"click\",\"name\":\"Command2\"}", "{\"tick\":0,\"action\":\"click\"}"),
+         journalLine - 1, "\"name\" is missing"},
+        {with(good, "{\"tick\":0,\"action\":\"click\",\"name\":\"Command2\"}", "[0]"), journalLine - 1, "not an object"},
+        {with(good, "{\"tick\":0,\"action\":\"click\",\"name\":\"Command2\"}", "7"), journalLine - 1, "not an object"},
+        {with(good, " \"end\":", " \"journal\": [],\n \"end\":"), lineOf(good, " \"end\":"), "given twice"},
+        {with(good, "\"hash\":\"0xffffffffffffffff\"", "\"hash\":\"0xfffffffffffffff\""), 0, "16 hex digits"},
+        // A later version is told as such, whatever else it holds.
+        {with(with(good, "\"version\": 1", "\"version\": 7"), "\"action\":\"type\"", "\"action\":\"erase\""), 1,
+         "made by a later version of the program"},
     };
     for (const Case& c : cases) {
         const auto r = parseRunFile(c.text, "run.orbrun");
@@ -152,6 +171,58 @@ TEST(RunFile, EveryPrefixIsRefusedOrTheWholeFile)
         }
         EXPECT_EQ(r.error().rfind("cut.orbrun: line ", 0), 0u) << r.error();
     }
+}
+
+// A run file with `entries` journal entries of one tick each.
+std::string withEntries(std::size_t entries)
+{
+    Journal j;
+    j.start.random = {1, 1};
+    j.entries.assign(entries, JournalEntry{0, "hash", "", "", 0});
+    return runFileText(j);
+}
+
+// The caps: the file's size, the number of entries, the length of a text.
+TEST(RunFile, WhatIsTooLargeIsRefusedBeforeItIsHeld)
+{
+    const std::string tooMany = withEntries(kRunMaxEntries + 1);
+    const auto more = parseRunFile(tooMany, "long.orbrun");
+    ASSERT_FALSE(more);
+    EXPECT_EQ(more.error(), "long.orbrun: line " + std::to_string(lineOf(tooMany, "{\"tick\":0,\"action\":\"hash\"}]")) +
+                                ": more than " + std::to_string(kRunMaxEntries) + " journal entries");
+
+    const std::string huge(kRunFileMaxBytes + 1, ' ');
+    const auto big = parseRunFile(huge, "big.orbrun");
+    ASSERT_FALSE(big);
+    EXPECT_EQ(big.error(), "big.orbrun: larger than 64 MB, not a run file this program wrote");
+
+    // A scene's text is capped as a scene file is, any other text at 4096.
+    Journal j = awkward();
+    j.entries[3].text.resize(kSceneMaxBytes, '\n');
+    EXPECT_TRUE(parseRunFile(runFileText(j), "scene.orbrun"));
+    j.entries[3].text += '\n';
+    const auto scene = parseRunFile(runFileText(j), "scene.orbrun");
+    ASSERT_FALSE(scene);
+    EXPECT_NE(scene.error().find("\"text\" is longer than " + std::to_string(kSceneMaxBytes)), std::string::npos)
+        << scene.error();
+    j = awkward();
+    j.entries[1].text.assign(kRunTextMaxChars + 1, 'x');
+    EXPECT_FALSE(parseRunFile(runFileText(j), "type.orbrun"));
+}
+
+// Written to disk and read back, all of it; a missing file is named.
+TEST(RunFile, WrittenAndReadBackThroughAFile)
+{
+    const std::string path = ::testing::TempDir() + "round.orbrun";
+    const Journal j = awkward();
+    ASSERT_TRUE(writeRunFile(path, j));
+    const auto back = readRunFile(path);
+    ASSERT_TRUE(back) << back.error();
+    expectSame(j, *back);
+    std::remove(path.c_str());
+    const auto gone = readRunFile(path);
+    ASSERT_FALSE(gone);
+    EXPECT_NE(gone.error().find(path), std::string::npos) << gone.error();
 }
 
 }  // namespace
