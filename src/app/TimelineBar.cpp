@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <limits>
 
 #include "app/RunJournal.h"
@@ -46,6 +47,8 @@ void TimelineBar::follow()
     const auto most = static_cast<long long>(std::numeric_limits<int>::max());
     const QSignalBlocker quiet(slider_);
     slider_->setRange(0, static_cast<int>(std::min(journal_.lastTick(), most)));
+    // A click beside the handle goes a twentieth of the run.
+    slider_->setPageStep(std::max(1, slider_->maximum() / 20));
     slider_->setValue(static_cast<int>(std::min(journal_.shownTick(), most)));
     slider_->setEnabled(journal_.recording() && !journal_.replaying());
     label_->setText(QString("tick %1 of %2").arg(journal_.shownTick()).arg(journal_.lastTick()));
