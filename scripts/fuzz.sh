@@ -13,7 +13,7 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [[ "$seconds" -lt 1 ]]; then
 fi
 
 scripts/install-deps.sh --fuzz
-targets=(numbers scene record)
+targets=(numbers scene record runfile)
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ \
   -DORB_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 # Only the fuzz targets: the rest of the tree is not needed here.
