@@ -119,9 +119,10 @@ QString usageText()
         "                       when the actions end. Before it: --video-fps N (frames\n"
         "                       a second, 1..120, default 30), --video-every TICKS\n"
         "                       (default 2), --video-size WxH (even; default the\n"
-        "                       field's 1024x768), --video-curve yes|no (the rotation\n"
-        "                       curve beside the field)\n"
-        "  --video-stop         finish the video being recorded (takes no value)\n"
+        "                       picture's own: the field's 1024x768), --video-curve\n"
+        "                       (the rotation curve beside the field)\n"
+        "  --video-stop         finish the video being recorded\n"
+        "  --video-curve and --video-stop take no value.\n"
         "\n"
         "Menu actions: %3.\n"
         "Quit is refused: a headless run ends by itself after its last action. Menu\n"
@@ -472,8 +473,7 @@ Status Runner::run(const QString& action, const QString& arg)
         return {};
     }
     if (action == "--video-curve") {
-        if (arg != "yes" && arg != "no") return refuse("--video-curve is yes or no, not \"" + clipped(arg) + "\"");
-        w_.video().options().withCurve = arg == "yes";
+        w_.video().options().withCurve = true;
         return {};
     }
     if (action == "--replay") return replay(arg);
@@ -513,7 +513,7 @@ int runHeadless(const HeadlessOptions& options, const QStringList& args)
                                         "--video", "--video-stop", "--video-fps", "--video-every",
                                         "--video-size", "--video-curve"};
     // The actions that take no value.
-    static const QStringList flags = {"--video-stop"};
+    static const QStringList flags = {"--video-stop", "--video-curve"};
     ManualTime clock;
     bool ended = false;
     WindowOptions w;

@@ -604,18 +604,60 @@ TEST_F(HeadlessTest, SaveRunReplayAndSeek)
     }
 }
 
+// Each kind of video has a frame every so many ticks, plays for frames / fps
+// seconds and is finished at --video-stop or when the actions end; a bad
+// option or ending stops the run in one line.
 TEST_F(HeadlessTest, AVideoHasAFrameEveryFewTicks)
 {
     if (QStandardPaths::findExecutable("ffprobe").isEmpty()) GTEST_SKIP() << "no ffprobe";
-    Result r = run({"--preset", "Oscillate", "--video-fps", "10", "--video-every", "4", "--video-size", "256x192",
-                    "--video", file("clip.webm"), "--ticks", "40", "--video-stop", "--ticks", "5", "--video-size", "7x5"});
-    ASSERT_EQ(r.code, 1);
-    EXPECT_NE(r.err.indexOf("the video's width must be a whole number 16..8192, not \"7\""), -1) << r.err.toStdString();
+    struct Case {
+        QStringList actions;
+        const char* file;
+        const char* probed;  // codec, width, height, frames, then the length
+    } cases[] = {
+        {{"--video-fps", "10", "--video-every", "4", "--video-size", "256x192", "--video", file("a.webm"), "--ticks",
+          "40", "--video-stop", "--ticks", "5"},
+         "a.webm", "vp9,256,192,10 1.000000"},
+        {{"--video-size", "320x240", "--video", file("b.mp4"), "--ticks", "60"}, "b.mp4", "h264,320,240,30 1.000000"},
+        {{"--video-fps", "25", "--video-every", "1", "--video", file("c.gif"), "--ticks", "25"},
+         "c.gif", "gif,1024,768,25 1.000000"},
+    };
+    for (const Case& c : cases) {
+        Result r = run(QStringList{"--preset", "Oscillate"} + c.actions);
+        ASSERT_EQ(r.code, 0) << c.file << ": " << r.err.toStdString();
+        QProcess p;
+        p.start("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                            "stream=codec_name,width,height,nb_read_frames", "-show_entries", "format=duration",
+                            "-of", "csv=p=0", file(c.file)});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).simplified(), c.probed) << c.file;
+    }
+    // The rotation curve is drawn beside the field, at its height.
+    Result curve = run({"--preset", "Oscillate", "--video-curve", "--video", file("d.gif"), "--ticks", "4"});
+    ASSERT_EQ(curve.code, 0) << curve.err.toStdString();
     QProcess p;
-    p.start("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
-                        "stream=nb_read_frames,width", "-show_entries", "format=duration", "-of", "csv=p=0",
-                        file("clip.webm")});
+    p.start("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "stream=width,height", "-of",
+                        "csv=p=0", file("d.gif")});
     ASSERT_TRUE(p.waitForFinished(60000));
-    // 40 beats at 1x (a tick each): 10 frames, a second of video.
-    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).simplified(), "256,10 1.000000");
+    const QStringList wh = QString::fromUtf8(p.readAllStandardOutput()).simplified().split(',');
+    ASSERT_EQ(wh.size(), 2);
+    EXPECT_GT(wh[0].toInt(), 1024 + 100);
+    EXPECT_EQ(wh[1], "768");
+
+    const struct {
+        QStringList actions;
+        const char* says;
+    } refused[] = {
+        {{"--video-size", "7x5"}, "the video's width must be a whole number 16..8192, not \"7\""},
+        {{"--video-size", "321x240"}, "the video's width and height must be even"},
+        {{"--video-fps", "0"}, "--video-fps"},
+        {{"--video", file("e.avi")}, "e.avi: a video is a .mp4, .webm or .gif file"},
+    };
+    for (const auto& c : refused) {
+        Result r = run(QStringList{"--preset", "Oscillate", "--ticks", "2"} + c.actions + QStringList{"--ticks", "2"});
+        EXPECT_EQ(r.code, 1) << c.says;
+        EXPECT_EQ(r.errLines().size(), 1) << r.err.toStdString();
+        EXPECT_NE(r.err.indexOf(c.says), -1) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(file("e.avi")));
 }
