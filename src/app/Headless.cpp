@@ -445,7 +445,7 @@ Status Runner::run(const QString& action, const QString& arg)
         if (action == "--rar") return c.saveAccelerations(arg);
         return c.exportPlot(arg);
     }
-    if (action == "--png") return savePng(w_.canvas().image(), arg);
+    if (action == "--png") return savePng(w_.canvas().image(), arg, tableHash(w_.world()));
     if (action == "--save-run") return w_.saveRun(arg);
     if (action == "--video") return w_.video().start(arg);
     if (action == "--video-stop") return w_.video().stop();

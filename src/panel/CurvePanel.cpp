@@ -27,6 +27,7 @@
 #include "panel/CurveChart.h"
 #include "panel/HistoryCharts.h"
 #include "platform/Pictures.h"
+#include "world/TableHash.h"
 
 namespace orb {
 
@@ -86,6 +87,9 @@ struct CurveStatistics {
     std::vector<ChartPoint> ngcDynamical, ngcVisible;  // NGC 3198's, at the scale drawn
 };
 
+// The comment line that ties an export to the table it was made from.
+std::string hashLine(const World& table) { return "# table hash " + hashText(tableHash(table)) + '\n'; }
+
 }  // namespace
 
 struct CurvePanel::State {
@@ -94,8 +98,8 @@ struct CurvePanel::State {
     RadialAcceleration accelerations;
     NgcScaleKeeper keeper;
     std::vector<ObservedAcceleration> ngcObserved;  // scratch
-    // The colours of the table the curve was read from (the rest stays zero):
-    // the dots and the saved curve show what the curve saw.
+    // The body columns of the table the curve was read from: the dots and the
+    // saved curve show what the curve saw, and the exports carry its hash.
     World colours;
     CurveHistory history;
     std::vector<ObservedRow> ngcRows;
@@ -277,9 +281,7 @@ void CurvePanel::refresh(const World& w, const CurveLaw& law, long long tick)
 {
     State& s = *s_;
     s.curve.update(w, law.exponent, law.planetoidFactor, law.pullFactor);
-    s.colours.colRed = w.colRed;
-    s.colours.colGreen = w.colGreen;
-    s.colours.colBlue = w.colBlue;
+    forEachBodyColumn([&](const char*, auto column) { s.colours.*column = w.*column; });
 
     if (s.recorded && tick < s.lastRecord) restart();
     if (s.runStart < 0 || tick < s.runStart) s.runStart = tick;
@@ -409,19 +411,22 @@ QString CurvePanel::ngcExponentShown() const
 Status CurvePanel::saveCurve(const QString& path) const
 {
     if (path.isEmpty()) return fail("no file named to save the rotation curve in");
-    return writeFileAtomically(QFile::encodeName(path).toStdString(), curveCsv(s_->curve, s_->colours, s_->binned));
+    return writeFileAtomically(QFile::encodeName(path).toStdString(),
+                               hashLine(s_->colours) + curveCsv(s_->curve, s_->colours, s_->binned));
 }
 
 Status CurvePanel::saveBins(const QString& path) const
 {
     if (path.isEmpty()) return fail("no file named to save the binned rotation curve in");
-    return writeFileAtomically(QFile::encodeName(path).toStdString(), binnedCurveCsv(s_->binned));
+    return writeFileAtomically(QFile::encodeName(path).toStdString(),
+                               hashLine(s_->colours) + binnedCurveCsv(s_->binned));
 }
 
 Status CurvePanel::saveAccelerations(const QString& path) const
 {
     if (path.isEmpty()) return fail("no file named to save the accelerations in");
-    return writeFileAtomically(QFile::encodeName(path).toStdString(), rarCsv(s_->curve, s_->scale));
+    return writeFileAtomically(QFile::encodeName(path).toStdString(),
+                               hashLine(s_->colours) + rarCsv(s_->curve, s_->scale));
 }
 
 Status CurvePanel::exportPlot(const QString& path) const
@@ -462,7 +467,7 @@ Status CurvePanel::exportPlot(const QString& path) const
     twin.render(&image);
     twin.hide();
 
-    return savePng(image, path);
+    return savePng(image, path, tableHash(s_->colours));
 }
 
 QSize CurvePanel::sizeHint() const { return {460, 640}; }

@@ -10,6 +10,7 @@
 
 #include "base/Files.h"
 #include "base/Random.h"
+#include "world/TableHash.h"
 
 namespace orb {
 
@@ -122,12 +123,14 @@ QPixmap farewellPicture()
     return pm;
 }
 
-Status savePng(const QImage& image, const QString& path)
+Status savePng(const QImage& image, const QString& path, std::optional<std::uint64_t> tableHash)
 {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) return fail("cannot encode the picture for " + path.toStdString());
+    QImage tagged = image;  // its own pixels once the text is set: a copy an export can afford
+    if (tableHash) tagged.setText("Table hash", QString::fromStdString(hashText(*tableHash)));
+    if (!tagged.save(&buffer, "PNG")) return fail("cannot encode the picture for " + path.toStdString());
     return writeFileAtomically(QFile::encodeName(path).toStdString(), png.toStdString());
 }
 
