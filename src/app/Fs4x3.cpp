@@ -187,6 +187,9 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
                                                options.kernels ? *options.kernels : bestKernelSet(),
                                                Threading{options.threads > 0 ? options.threads : usableCores()});
     scenes_ = std::make_unique<Scenes>(*stage_, *settings_, *pause_, *go_);
+    // A tick with an event stamps the score clock.
+    connect(simulation_.get(), &Simulation::ticked, score_.get(),
+            [this] { score_->eventsSeen(simulation_->events()); });
     connect(settings_.get(), &Settings::labelClicked, editor_.get(), &BodyEditor::La_Click);
     // A new tick interval counts from the moment its field is left.
     connect(settings_.get(), &Settings::tickIntervalChanged, this, [this](int ms) {

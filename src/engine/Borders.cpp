@@ -78,7 +78,6 @@ int applyBorder(World& w, RandomSource& rnd, int i, const TickInputs& in)
             else py = bottom;
             break;
         }
-        w.KlinK();
         ++events;
     }
     return events;

@@ -8,11 +8,11 @@
 
 namespace orb {
 
-// The re-spawn of the 4-dim rule.
+// Re-spawns body i at a random place (with a new momentum under Spin): the 4-dim rule.
 void Newton(World& w, RandomSource& rnd, int i, double width, double height, bool spin);
 
 // Applies the selected border rule to body i; returns the number of edge tests
-// that fired (each has stamped KlinK).
+// that fired, each an event of the run.
 int applyBorder(World& w, RandomSource& rnd, int i, const TickInputs& in);
 
 // Moves every body in play but body 0 by its momentum, highest number first,

@@ -45,7 +45,6 @@ void mergeBodies(World& w, Canvas& canvas, RandomSource& rnd, int i, int j)
     const double my = (1 - wt) * w.momY[a] + wt * w.momY[s];
     if (std::isfinite(mx)) w.momX[s] = mx;
     if (std::isfinite(my)) w.momY[s] = my;
-    w.KlinK();
 }
 
 MergePass::MergePass()

@@ -16,7 +16,7 @@ namespace orb {
 // Random momentum exchange between bodies i and j, with sparks at j.
 void partialCollision(World& w, Canvas& canvas, RandomSource& rnd, int i, int j);
 
-// Merges j into i or i into j, whichever is heavier (i on ties); stamps KlinK.
+// Merges j into i or i into j, whichever is heavier (i on ties): an event of the run.
 void mergeBodies(World& w, Canvas& canvas, RandomSource& rnd, int i, int j);
 
 // The merge pass: every pair of bodies in play (body 0 aside) closer than the

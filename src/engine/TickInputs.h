@@ -22,11 +22,14 @@ struct TickInputs {
     bool spin = false;              // "Spin": the re-spawn of 4-dim
 };
 
-// Counts of what a tick did, for tests and the headless runner.
+// Counts of what a tick did, for the score clock, tests and the headless runner.
 struct TickStats {
     long borderEvents = 0;
     long partialCollisions = 0;
     long merges = 0;
+    // The events of the run, which restart the score clock's calm: border
+    // events and merges (a partial collision is none).
+    long events() const { return borderEvents + merges; }
     TickStats& operator+=(const TickStats& o)
     {
         borderEvents += o.borderEvents;

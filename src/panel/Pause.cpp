@@ -19,7 +19,6 @@ Pause::Pause(Stage& stage, Settings& settings, BodyEditor& editor)
 
 void Pause::Command5_Click()
 {
-    World& w = stage_.world;
     Timers& t = stage_.timers;
     if (stage_.run.running()) {
         t.Ti().setEnabled(false);
@@ -28,10 +27,8 @@ void Pause::Command5_Click()
         // The selector reaches the bodies of the run, 0..|count| (Go counts a
         // negative text by its absolute value).
         editor_.open(roundClamp(std::fabs(stage_.settings.lenient(Setting::Planets)), 0, kMaxBody));
-        w.KlinK();
         stage_.chirp.say("Hit tab to effect changes for typed amounts");
     } else if (stage_.run.paused()) {
-        w.KlinK();
         editor_.close();
         stage_.run.set(RunPhase::Running);
         t.Ti().setEnabled(true);

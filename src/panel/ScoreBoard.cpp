@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QStandardPaths>
-#include <cmath>
 #include <cstdio>
 
 #include "panel/RecordFile.h"
@@ -69,12 +68,14 @@ ScoreBoard::ScoreBoard(Stage& stage, const QString& recordFile, bool inMemory) :
     LaTT_ = value("LaTT", "Calm s", "Seconds since the last event (a border crossing or a merge)", 1, 2);
 
     connect(&stage_.timers.TiK(), &Timer::timeout, this, &ScoreBoard::TiK_Timer);
+    // Pause and Resume are events of the run: the calm starts again from them.
+    connect(&stage_.run, &RunState::changed, this, [this](RunPhase p) {
+        if (p != RunPhase::Idle) KlinK();
+    });
 
-    World& w = stage_.world;
     const Status loaded = keeper_ ? keeper_->load() : Status{};
-    w.recordScore = keeper_ ? keeper_->record() : 1;
-    w.recordCheck = static_cast<std::int32_t>(std::floor(w.recordScore / 7.0));
-    Label5_->setText(QString::number(w.recordScore));
+    state_.setRecord(keeper_ ? keeper_->record() : 1);
+    Label5_->setText(QString::number(state_.recordScore));
     report(loaded);
 }
 
@@ -88,25 +89,32 @@ void ScoreBoard::report(const Status& s)
     emit recordTrouble(message);
 }
 
-void ScoreBoard::startRun() { clock_.start(stage_.world, stage_.clock.hhmmss()); }
+void ScoreBoard::startRun() { clock_.start(state_, stage_.clock.hhmmss()); }
+
+void ScoreBoard::eventsSeen(long long events)
+{
+    // The clock's seconds move only on its own beat, so every tick between two
+    // beats stamps the same moment: stamping after the tick is stamping during it.
+    if (events == eventsSeen_) return;
+    eventsSeen_ = events;
+    KlinK();
+}
 
 void ScoreBoard::TiK_Timer()
 {
-    World& w = stage_.world;
     const std::string now = stage_.clock.hhmmss();
-    LaTot_->setText(QString::number(livePlanets(w)));
-    if (clock_.tick(w, now) && keeper_) {
+    LaTot_->setText(QString::number(livePlanets(stage_.world)));
+    if (clock_.tick(state_, now) && keeper_) {
         // A new record is written on the same tick, so it survives an abrupt end;
         // a higher one another run wrote meanwhile is taken over.
-        report(keeper_->offer(w.recordScore));
-        w.recordScore = keeper_->record();
-        w.recordCheck = static_cast<std::int32_t>(std::floor(w.recordScore / 7.0));
+        report(keeper_->offer(state_.recordScore));
+        state_.setRecord(keeper_->record());
     }
-    Label3_->setText(QString::number(w.score));
-    Label2_->setText(QString::number(w.runSeconds));
-    Label4_->setText(QString::number(w.sessionBest));
-    Label5_->setText(QString::number(w.recordScore));
-    LaTT_->setText(QString::number(w.elapsedSeconds));
+    Label3_->setText(QString::number(state_.score));
+    Label2_->setText(QString::number(state_.runSeconds));
+    Label4_->setText(QString::number(state_.sessionBest));
+    Label5_->setText(QString::number(state_.recordScore));
+    LaTT_->setText(QString::number(state_.elapsedSeconds));
     LaTT_->repaint();
 }
 

@@ -43,7 +43,18 @@ public:
 
     // Go: the run's clock starts now.
     void startRun();
+    // Go: the planets of the run weigh the score by (bodyCount + 1)^2 / 100.
+    void setScoreFactor(double factor) { state_.scoreFactor = factor; }
     void TiK_Timer();
+    // Stamps the moment of the last event on the score clock.
+    void KlinK() { state_.KlinK(); }
+    // The simulation's running count of engine events (border events and
+    // merges): a count that moved since the last call stamps the clock.
+    void eventsSeen(long long events);
+
+    // The score clock's values.
+    const ScoreState& state() const { return state_; }
+    ScoreState& state() { return state_; }
 
 signals:
     // The record file could not be read or written: said once.
@@ -56,6 +67,8 @@ private:
     QGroupBox* box_;
     QLabel *LaTot_, *Label3_, *Label2_, *Label4_, *Label5_, *LaTT_;
     ScoreClock clock_;
+    ScoreState state_;
+    long long eventsSeen_ = 0;
     std::optional<RecordKeeper> keeper_;
     QString problem_;
 };

@@ -48,39 +48,44 @@ int livePlanets(const World& w)
     return live;
 }
 
-void ScoreClock::start(World& w, const std::string& hhmmss)
+void ScoreState::setRecord(std::int32_t record)
 {
-    w.clockText = hhmmss;
-    w.startClock = clockParts(hhmmss);
-    w.runSeconds = 0;
-    w.clockOffset = 0;
+    recordScore = record;
+    recordCheck = static_cast<std::int32_t>(std::floor(recordScore / 7.0));
+}
+
+void ScoreClock::start(ScoreState& s, const std::string& hhmmss)
+{
+    s.clockText = hhmmss;
+    s.startClock = clockParts(hhmmss);
+    s.runSeconds = 0;
+    s.clockOffset = 0;
     lastClockBase_ = 0;
     clockDays_ = 0;
 }
 
-bool ScoreClock::tick(World& w, const std::string& hhmmss)
+bool ScoreClock::tick(ScoreState& s, const std::string& hhmmss)
 {
-    w.clockText = hhmmss;
-    w.nowClock = clockParts(hhmmss);
+    s.clockText = hhmmss;
+    s.nowClock = clockParts(hhmmss);
 
     // Seconds since the start, in 32-bit arithmetic; a time of day earlier than
     // the last one seen means the run went past midnight, so a day is added and
     // the clock keeps counting forward.
-    const std::int32_t ofDay = (w.nowClock.second - w.startClock.second) +
-                               (w.nowClock.minute - w.startClock.minute) * 60 +
-                               (w.nowClock.hour - w.startClock.hour) * 3600;
+    const std::int32_t ofDay = (s.nowClock.second - s.startClock.second) +
+                               (s.nowClock.minute - s.startClock.minute) * 60 +
+                               (s.nowClock.hour - s.startClock.hour) * 3600;
     const std::int32_t base = ofDay < 0 ? ofDay + 86400 : ofDay;
     if (base + 43200 < lastClockBase_) ++clockDays_;
     lastClockBase_ = base;
     const std::int64_t run = static_cast<std::int64_t>(clockDays_) * 86400 + base;
-    w.runSeconds = static_cast<std::int32_t>(std::min<std::int64_t>(run, std::numeric_limits<std::int32_t>::max()));
-    w.elapsedSeconds = w.runSeconds - w.clockOffset;
-    w.score = scoreFor(w.elapsedSeconds, w.runSeconds, w.scoreFactor);
+    s.runSeconds = static_cast<std::int32_t>(std::min<std::int64_t>(run, std::numeric_limits<std::int32_t>::max()));
+    s.elapsedSeconds = s.runSeconds - s.clockOffset;
+    s.score = scoreFor(s.elapsedSeconds, s.runSeconds, s.scoreFactor);
 
-    if (w.score > w.sessionBest) w.sessionBest = w.score;
-    if (w.score <= w.recordScore) return false;
-    w.recordScore = w.score;
-    w.recordCheck = static_cast<std::int32_t>(std::floor(w.recordScore / 7.0));
+    if (s.score > s.sessionBest) s.sessionBest = s.score;
+    if (s.score <= s.recordScore) return false;
+    s.setRecord(s.score);
     return true;
 }
 

@@ -100,7 +100,7 @@ void RunStart::Command2_Click()
 
     // A tick interval of 0 or less would stop the timer: the last valid one stays.
     if (auto ms = toInt32(s.lenient(Setting::TickMs)); ms && *ms > 0) t.Ti().setInterval(*ms);
-    w.scoreFactor = (w.bodyCount + 1.0) * (w.bodyCount + 1.0) / 100.0;
+    score_.setScoreFactor((w.bodyCount + 1.0) * (w.bodyCount + 1.0) / 100.0);
     t.Ti().setEnabled(true);
     stage_.run.set(RunPhase::Running);
 

@@ -67,7 +67,7 @@ void Simulation::tick()
     const TickInputs in = tickInputs(stage_.settings);
     planetoidFactor_ = in.planetoidFactor;
     pullFactor_ = in.pullFactor;
-    ticker_.tick(stage_.world, in, stage_.canvas, stage_.rng, [this] { starMaker(); });
+    events_ += ticker_.tick(stage_.world, in, stage_.canvas, stage_.rng, [this] { starMaker(); }).events();
     ++ticks_;
     emit ticked();
 }

@@ -41,6 +41,8 @@ public:
     // with the run.
     long long ticks() const { return ticks_; }
     void setTicks(long long n) { ticks_ = n; }
+    // Engine events (border events and merges) since the program started.
+    long long events() const { return events_; }
     // The planetoid factor and the pull factor the last tick used.
     double planetoidFactor() const { return planetoidFactor_; }
     double pullFactor() const { return pullFactor_; }
@@ -76,6 +78,7 @@ private:
     QElapsedTimer budget_;
     std::function<bool()> beforeTick_;
     long long ticks_ = 0;
+    long long events_ = 0;
     int speed_ = 1;
     int fixedMax_ = 0;
     double planetoidFactor_ = 2;

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 
 namespace orb {
 
@@ -13,13 +12,6 @@ inline constexpr int kMaxBody = kSlots - 1;
 
 template <class T>
 using Slots = std::array<T, kSlots>;
-
-// Hour, minute and second of a time of day, as the score clock keeps them.
-struct ClockHms {
-    std::int16_t hour = 0;
-    std::int16_t minute = 0;
-    std::int16_t second = 0;
-};
 
 struct World {
     // Body table: one fixed array per quantity, indexed by body number.
@@ -48,22 +40,6 @@ struct World {
     std::int16_t startMomentumSpan = 0;
     std::int16_t startMomentumOffset = 0;
     std::int16_t borderMode = 1;      // divisor of the wrapping border rule
-
-    // Score clock and record.
-    std::int32_t runSeconds = 0;
-    std::int32_t clockOffset = 0;
-    std::int32_t elapsedSeconds = 0;
-    std::int32_t score = 0;
-    std::int32_t sessionBest = 0;
-    std::int32_t recordScore = 0;
-    std::int32_t recordCheck = 0;
-    double scoreFactor = 0;
-    ClockHms startClock;
-    ClockHms nowClock;
-    std::string clockText;
-
-    // Stamps the moment of the last event on the score clock.
-    void KlinK() { clockOffset = runSeconds; }
 
     // The body-table part of the state, without the settings.
     void clearBodies();

@@ -86,7 +86,6 @@ TEST(Border, EachRuleAtEachEdge)
         const Start& s = kStart[c.edge];
         place(*w, 5, s.x, s.y, s.mx, s.my);
         w->borderMode = c.mode;
-        w->runSeconds = 61;
         ScriptedRandom rnd{0.25f, 0.5f, 0.75f, 0.125f};
         TickInputs in;
         in.borderOption = c.rule;
@@ -97,7 +96,6 @@ TEST(Border, EachRuleAtEachEdge)
         EXPECT_EQ(w->momY[5], c.my);
         EXPECT_EQ(w->outOfPlay[5], c.off ? 1 : 0);
         EXPECT_EQ(rnd.drawn, c.draws);
-        EXPECT_EQ(w->clockOffset, 61);  // KlinK on the event
     }
 }
 
@@ -139,14 +137,11 @@ TEST(Border, OnTheEdgeIsStillInside)
         for (const auto& c : cases) {
             auto w = quietWorld(10);
             place(*w, 5, c.x, c.y, 0, 0);
-            w->runSeconds = 5;
-            w->clockOffset = 3;
             ScriptedRandom rnd;
             TickInputs in;
             in.borderOption = rule;
             const int events = (rule == kChaos || rule == kFourDim) && c.events == 2 ? 1 : c.events;
             EXPECT_EQ(applyBorder(*w, rnd, 5, in), events) << "rule " << rule << " at " << c.x << "," << c.y;
-            EXPECT_EQ(w->clockOffset, events ? 5 : 3);
         }
     }
 }
@@ -175,29 +170,27 @@ TEST(Border, CornerEventsSeeTheEarlierTests)
     EXPECT_EQ(applyBorder(*w, rnd, 7, in), 1);
 }
 
-TEST(Border, TheTickCountsEveryEventAndStampsTheClock)
+TEST(Border, TheTickReportsEveryEventForTheScoreClock)
 {
     auto w = quietWorld(10);
     place(*w, 3, 905, 5000, -10, 0);     // moves out left
     place(*w, 4, 15355, 11215, 10, 10);  // moves out at the bottom-right corner
     place(*w, 5, 5000, 5000, 3, 3);      // stays inside
     w->posX[6] = 0;                      // out of play, stored outside
-    w->runSeconds = 120;
     TickInputs in;  // die
     RecordingCanvas canvas;
     ScriptedRandom rnd;
     Ticker ticker;
     TickStats st = ticker.tick(*w, in, canvas, rnd);
     EXPECT_EQ(st.borderEvents, 4);
-    EXPECT_EQ(w->clockOffset, 120);
+    EXPECT_EQ(st.events(), 4);
     for (int i : {3, 4, 6}) EXPECT_EQ(w->outOfPlay[i], 1) << i;
     EXPECT_EQ(w->outOfPlay[5], 0);
     EXPECT_EQ(w->posX[6], 900);
     // Switched off by die, they stay off and on the edge: no further events.
-    w->runSeconds = 130;
     st = ticker.tick(*w, in, canvas, rnd);
     EXPECT_EQ(st.borderEvents, 0);
-    EXPECT_EQ(w->clockOffset, 120);
+    EXPECT_EQ(st.events(), 0);
     EXPECT_EQ(w->posX[4], 15360);
     EXPECT_EQ(w->posY[4], 11220);
 }

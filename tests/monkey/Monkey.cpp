@@ -572,9 +572,10 @@ std::string Monkey::check()
     if (!modalFault_.isEmpty()) return modalFault_.toStdString();
     const World& w = win_->world();
     if (std::string f = worldFault(w); !f.empty()) return f;
-    if (w.recordScore < worldRecord_)
-        return "the record went down from " + std::to_string(worldRecord_) + " to " + std::to_string(w.recordScore);
-    worldRecord_ = w.recordScore;
+    const std::int32_t record = win_->score().state().recordScore;
+    if (record < worldRecord_)
+        return "the record went down from " + std::to_string(worldRecord_) + " to " + std::to_string(record);
+    worldRecord_ = record;
     QFile file(dir_.filePath("tallyho.ogg"));
     if (!file.open(QIODevice::ReadOnly)) return "the record file cannot be read";
     const auto rec = parseRecordLine(file.readAll().toStdString());

@@ -111,9 +111,9 @@ TEST(MonkeyChecks, SeeALoweredRecord)
 {
     Monkey m(1);
     ASSERT_EQ(m.check(), "");
-    m.window().world().recordScore = 50;
+    m.window().score().state().recordScore = 50;
     ASSERT_EQ(m.check(), "");
-    m.window().world().recordScore = 49;
+    m.window().score().state().recordScore = 49;
     EXPECT_NE(m.check(), "");
 }
 

@@ -20,17 +20,17 @@ std::string hms(long long seconds)
 }
 
 struct ClockRun {
-    std::unique_ptr<World> w = std::make_unique<World>();
+    ScoreState s;
     ScoreClock clock;
     long long start;
     // A run of 150 planets (scoreFactor 228.01) started at `start` seconds into the day.
     explicit ClockRun(long long startSeconds) : start(startSeconds)
     {
-        w->scoreFactor = 151.0 * 151.0 / 100.0;
-        w->recordScore = 1 << 30;
-        clock.start(*w, hms(start));
+        s.scoreFactor = 151.0 * 151.0 / 100.0;
+        s.recordScore = 1 << 30;
+        clock.start(s, hms(start));
     }
-    bool at(long long later) { return clock.tick(*w, hms(start + later)); }
+    bool at(long long later) { return clock.tick(s, hms(start + later)); }
 };
 
 TEST(ScoreClock, BandsForAHundredAndFiftyPlanets)
@@ -47,10 +47,10 @@ TEST(ScoreClock, BandsForAHundredAndFiftyPlanets)
     for (const auto& [seconds, score] : cases) {
         ClockRun run(12 * 3600);
         run.at(seconds);
-        EXPECT_EQ(run.w->runSeconds, seconds);
-        EXPECT_EQ(run.w->elapsedSeconds, seconds);
-        EXPECT_EQ(run.w->score, score) << seconds;
-        EXPECT_EQ(scoreFor(seconds, seconds, run.w->scoreFactor), score) << seconds;
+        EXPECT_EQ(run.s.runSeconds, seconds);
+        EXPECT_EQ(run.s.elapsedSeconds, seconds);
+        EXPECT_EQ(run.s.score, score) << seconds;
+        EXPECT_EQ(scoreFor(seconds, seconds, run.s.scoreFactor), score) << seconds;
     }
     // No bonus in the run's first second, and none that overflows.
     EXPECT_EQ(scoreFor(5, 0, 228.01), 5);
@@ -61,12 +61,12 @@ TEST(ScoreClock, AnEventRestartsTheScoreButNotTheBest)
 {
     ClockRun run(12 * 3600);
     run.at(30);
-    ASSERT_EQ(run.w->score, 714);
-    run.w->KlinK();
+    ASSERT_EQ(run.s.score, 714);
+    run.s.KlinK();
     run.at(40);
-    EXPECT_EQ(run.w->elapsedSeconds, 10);
-    EXPECT_EQ(run.w->score, 56);
-    EXPECT_EQ(run.w->sessionBest, 714);
+    EXPECT_EQ(run.s.elapsedSeconds, 10);
+    EXPECT_EQ(run.s.score, 56);
+    EXPECT_EQ(run.s.sessionBest, 714);
 }
 
 TEST(ScoreClock, ARunAcrossMidnightKeepsCountingForward)
@@ -74,19 +74,19 @@ TEST(ScoreClock, ARunAcrossMidnightKeepsCountingForward)
     ClockRun run(23 * 3600 + 59 * 60 + 50);
     for (long long later : {9LL, 20LL, 620LL, 6 * 3600LL, 12 * 3600LL, 18 * 3600LL, 24 * 3600LL, 30 * 3600LL + 1}) {
         run.at(later);
-        EXPECT_EQ(run.w->runSeconds, later) << later;
-        EXPECT_GE(run.w->score, 0) << later;
+        EXPECT_EQ(run.s.runSeconds, later) << later;
+        EXPECT_GE(run.s.score, 0) << later;
     }
 }
 
 TEST(ScoreClock, ANewRecordIsReported)
 {
     ClockRun run(12 * 3600);
-    run.w->recordScore = 50;
+    run.s.recordScore = 50;
     EXPECT_FALSE(run.at(9));
     EXPECT_TRUE(run.at(10)) << "56 beats 50";
-    EXPECT_EQ(run.w->recordScore, 56);
-    EXPECT_EQ(run.w->recordCheck, 8);
+    EXPECT_EQ(run.s.recordScore, 56);
+    EXPECT_EQ(run.s.recordCheck, 8);
     EXPECT_FALSE(run.at(10)) << "56 does not beat itself";
 }
 

@@ -4,7 +4,10 @@
 namespace orb::test {
 namespace {
 
-class GoTest : public WindowTest {};
+class GoTest : public WindowTest {
+protected:
+    const ScoreState& scoreState() { return w().score().state(); }
+};
 
 TEST_F(GoTest, ColoursThePairAndThePlanetsFromBlueToGreen)
 {
@@ -49,7 +52,7 @@ TEST_F(GoTest, NegativeCountColoursNothingButCountsItsAbsoluteValue)
     EXPECT_EQ(rnd.drawn, 0);
     EXPECT_EQ(world().colGreen[3], 0);
     EXPECT_EQ(world().colBlue[3], 0);
-    EXPECT_DOUBLE_EQ(world().scoreFactor, 228.01);
+    EXPECT_DOUBLE_EQ(scoreState().scoreFactor, 228.01);
 }
 
 TEST_F(GoTest, ReadsTheSettingsIntoTheWorld)
@@ -63,21 +66,21 @@ TEST_F(GoTest, ReadsTheSettingsIntoTheWorld)
     EXPECT_EQ(world().coreRadius, 2);
     EXPECT_EQ(world().planetRadius, 4);
     EXPECT_EQ(world().bodyCount, 40);
-    EXPECT_DOUBLE_EQ(world().scoreFactor, 41.0 * 41.0 / 100.0);
-    EXPECT_EQ(world().startClock.hour, 12);
-    EXPECT_EQ(world().startClock.minute, 0);
-    EXPECT_EQ(world().startClock.second, 0);
-    EXPECT_EQ(world().clockText, "12:00:00");
+    EXPECT_DOUBLE_EQ(scoreState().scoreFactor, 41.0 * 41.0 / 100.0);
+    EXPECT_EQ(scoreState().startClock.hour, 12);
+    EXPECT_EQ(scoreState().startClock.minute, 0);
+    EXPECT_EQ(scoreState().startClock.second, 0);
+    EXPECT_EQ(scoreState().clockText, "12:00:00");
 }
 
 TEST_F(GoTest, StampsTheStartTimeOfDay)
 {
     clock.set(((9 * 60 + 41) * 60 + 7) * kSecond + 999);
     w().go().Command2_Click();
-    EXPECT_EQ(world().clockText, "09:41:07");
-    EXPECT_EQ(world().startClock.hour, 9);
-    EXPECT_EQ(world().startClock.minute, 41);
-    EXPECT_EQ(world().startClock.second, 7);
+    EXPECT_EQ(scoreState().clockText, "09:41:07");
+    EXPECT_EQ(scoreState().startClock.hour, 9);
+    EXPECT_EQ(scoreState().startClock.minute, 41);
+    EXPECT_EQ(scoreState().startClock.second, 7);
 }
 
 TEST_F(GoTest, RearrangesThePanelForARun)
@@ -139,18 +142,18 @@ TEST_F(GoTest, ANewRunStartsItsScoreClockFromZero)
     w().go().Command2_Click();
     clock.advance(50 * kSecond);
     w().score().TiK_Timer();
-    world().KlinK();
+    w().score().KlinK();
     clock.advance(5 * kSecond);
     w().score().TiK_Timer();
-    ASSERT_EQ(world().runSeconds, 55);
-    ASSERT_EQ(world().clockOffset, 50);
+    ASSERT_EQ(scoreState().runSeconds, 55);
+    ASSERT_EQ(scoreState().clockOffset, 50);
     w().go().Command2_Click();
-    EXPECT_EQ(world().runSeconds, 0);
-    EXPECT_EQ(world().clockOffset, 0);
+    EXPECT_EQ(scoreState().runSeconds, 0);
+    EXPECT_EQ(scoreState().clockOffset, 0);
     clock.advance(3 * kSecond);
     w().score().TiK_Timer();
-    EXPECT_EQ(world().runSeconds, 3);
-    EXPECT_EQ(world().elapsedSeconds, 3);
+    EXPECT_EQ(scoreState().runSeconds, 3);
+    EXPECT_EQ(scoreState().elapsedSeconds, 3);
 }
 
 TEST_F(GoTest, AutoCHandlerShowsTheTimeFieldAndRestartsTheClearTimer)

@@ -7,6 +7,7 @@ namespace {
 
 class PauseTest : public WindowTest {
 protected:
+    ScoreState& scoreState() { return w().score().state(); }
     // Every control of the editor, with the marker and the switch.
     QList<QWidget*> editorControls()
     {
@@ -21,8 +22,8 @@ TEST_F(PauseTest, PauseStopsTheRunAndShowsTheEditor)
     startPreset(2);
     clock.advance(30 * kSecond);
     w().score().TiK_Timer();
-    ASSERT_EQ(world().runSeconds, 30);
-    ASSERT_EQ(world().clockOffset, 0);
+    ASSERT_EQ(scoreState().runSeconds, 30);
+    ASSERT_EQ(scoreState().clockOffset, 0);
     for (QWidget* c : editorControls()) ASSERT_TRUE(c->isHidden()) << c->objectName().toStdString();
 
     w().pause().Command5_Click();
@@ -42,7 +43,7 @@ TEST_F(PauseTest, PauseStopsTheRunAndShowsTheEditor)
     EXPECT_EQ(bar("Hsp", 1)->maximum(), 11520);
     EXPECT_EQ(label("LaChirp", 0)->text(), "Hit tab to effect changes for typed amounts");
     EXPECT_EQ(button("Command5")->text(), "Pause");
-    EXPECT_EQ(world().clockOffset, 30) << "KlinK";
+    EXPECT_EQ(scoreState().clockOffset, 30) << "KlinK";
 }
 
 TEST_F(PauseTest, ResumeHidesTheEditorAndRestartsTheRun)
@@ -50,7 +51,7 @@ TEST_F(PauseTest, ResumeHidesTheEditorAndRestartsTheRun)
     startPreset(2);
     w().pause().Command5_Click();
     option("Opadd", 1)->setChecked(true);  // "visual", bars shown
-    world().runSeconds = 44;
+    scoreState().runSeconds = 44;
 
     w().pause().Command5_Click();
     EXPECT_TRUE(timer("Ti")->enabled());
@@ -61,7 +62,7 @@ TEST_F(PauseTest, ResumeHidesTheEditorAndRestartsTheRun)
     EXPECT_FALSE(option("Opadd", 0)->isChecked());
     EXPECT_FALSE(option("Opadd", 1)->isChecked());
     EXPECT_EQ(label("LaChirp", 0)->text(), "Hit tab to effect changes for typed amounts") << "the hint stays";
-    EXPECT_EQ(world().clockOffset, 44) << "KlinK";
+    EXPECT_EQ(scoreState().clockOffset, 44) << "KlinK";
     EXPECT_EQ(button("Command5")->text(), "Pause");
 
     // The next pause selects "num" again, fields editable and bars hidden.
@@ -123,13 +124,13 @@ TEST_F(PauseTest, APauseRestartsTheScoreClockFromTheLastTickBeforeIt)
     startPreset(2);
     clock.advance(500 * kSecond);
     w().score().TiK_Timer();
-    ASSERT_EQ(world().elapsedSeconds, 500);
+    ASSERT_EQ(scoreState().elapsedSeconds, 500);
     w().pause().Command5_Click();
     clock.advance(100 * kSecond);
     w().pause().Command5_Click();
     w().score().TiK_Timer();
-    EXPECT_EQ(world().runSeconds, 600);
-    EXPECT_EQ(world().elapsedSeconds, 100);
+    EXPECT_EQ(scoreState().runSeconds, 600);
+    EXPECT_EQ(scoreState().elapsedSeconds, 100);
     EXPECT_EQ(label("LaTT")->text(), "100");
 }
 
