@@ -10,6 +10,7 @@ namespace orb {
 
 enum class BombKind { Body = 1, Sparks = 2, Burst = 3 };
 
+// Draws a body's dot, a collision's sparks or a merge's burst on the canvas.
 // Draws at the already rounded-down point (x, y); c and o are body numbers
 // (the body itself for Body; the colliding pair otherwise). Points that fall
 // outside the 16-bit range are skipped, their random numbers drawn all the same.

@@ -30,9 +30,13 @@ public:
     void open(int count);
     void close();
 
+    // Shows the body named in the number field: its type, values, mark and switch.
     void Asgard();
+    // Brings body n's values into range and shows them in the five fields.
     void SetBody(int n);
+    // Puts the blinking circle on body n's place on the field.
     void Ocean(int n);
+    // Writes the five fields into the named body's row; refused unless all are numbers.
     void Bifrost();
     void Qui_Change();
     void La_Click(int index);

@@ -31,6 +31,7 @@ struct StarResult {
     int shown = 0;  // the star number for the "Stars Live" label when Advanced
 };
 
+// Brings the next star of the emitter into play at slot nextStar.
 // Past: nextStar is beyond bodyCount, nothing changes. Refused: the spread or the
 // mass is not a number, nothing changes (not even the random sequence), so the
 // same star is tried again next time. Advanced: the star is placed, or its slot
