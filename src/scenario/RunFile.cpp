@@ -6,11 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
-#include <stdexcept>
 #include <type_traits>
 
 #include "base/Files.h"
@@ -32,7 +32,9 @@ constexpr int kMostDepth = 4;
 
 std::string hex64(std::uint64_t v) { return hashText(v); }
 
-std::string line(const ordered& j) { return j.dump(); }
+// One line of JSON. A text that is not UTF-8 (none the program's fields make)
+// is written with U+FFFD for its stray bytes rather than not at all.
+std::string line(const ordered& j) { return j.dump(-1, ' ', false, ordered::error_handler_t::replace); }
 
 ordered bodyRow(const World& w, int i)
 {

@@ -173,6 +173,16 @@ TEST(RunFile, EveryPrefixIsRefusedOrTheWholeFile)
     }
 }
 
+// A text that is not UTF-8 is still written, its stray byte as U+FFFD.
+TEST(RunFile, ATextThatIsNotUtf8IsWrittenAllTheSame)
+{
+    Journal j = awkward();
+    j.entries[1].text = "a\xff\xc3";
+    const auto back = parseRunFile(runFileText(j), "odd.orbrun");
+    ASSERT_TRUE(back) << back.error();
+    EXPECT_EQ(back->entries[1].text, "a\xef\xbf\xbd\xef\xbf\xbd");
+}
+
 // A run file with `entries` journal entries of one tick each.
 std::string withEntries(std::size_t entries)
 {
