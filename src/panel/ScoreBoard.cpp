@@ -68,7 +68,8 @@ ScoreBoard::ScoreBoard(Stage& stage, const QString& recordFile, bool inMemory) :
     LaTT_ = value("LaTT", "Calm s", "Seconds since the last event (a border crossing or a merge)", 1, 2);
 
     connect(&stage_.timers.TiK(), &Timer::timeout, this, &ScoreBoard::TiK_Timer);
-    // Pause and Resume are events of the run: the calm starts again from them.
+    // Pause and Resume stamp the clock: the calm starts again from them. Go's
+    // change to Running stamps the zero startRun has just set, which changes nothing.
     connect(&stage_.run, &RunState::changed, this, [this](RunPhase p) {
         if (p != RunPhase::Idle) KlinK();
     });
