@@ -209,10 +209,15 @@ Result<AtomicFile> AtomicFile::open(const std::string& path)
     f.temp_ = tmp->name;
     f.fd_ = tmp->fd;
     f.existed_ = target->exists;
-    if (target->exists && ::fchmod(f.fd_, target->st.st_mode & 0777) != 0) {
-        const int err = errno;
-        f.abandon();
-        return fail(cannot(path, err));
+    // The old file's permission bits and owner, as fill() carries them over.
+    if (target->exists) {
+        const struct stat& st = target->st;
+        if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) (void)::fchown(f.fd_, st.st_uid, st.st_gid);
+        if (::fchmod(f.fd_, st.st_mode & 0777) != 0) {
+            const int err = errno;
+            f.abandon();
+            return fail(cannot(path, err));
+        }
     }
     return f;
 }
