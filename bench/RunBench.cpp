@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "Crowd.h"
 #include "app/Fs4x3.h"
 #include "app/RunJournal.h"
 #include "app/VideoRecorder.h"
@@ -37,32 +38,6 @@ namespace {
 
 using namespace orb;
 
-void type(Fs4x3& w, const char* name, const QString& text)
-{
-    auto* f = qobject_cast<Field*>(w.control(name));
-    f->setText(text);
-    f->leave();
-}
-
-// A thousand light bodies spread over the field, all attracting each other.
-World spreadCrowd()
-{
-    World w;
-    Rng r(2024);
-    for (int i = 0; i < kSlots; ++i) {
-        w.posX[i] = 1000 + 14000 * static_cast<double>(r.rnd());
-        w.posY[i] = 100 + 11000 * static_cast<double>(r.rnd());
-        w.momX[i] = 2 * static_cast<double>(r.rnd()) - 1;
-        w.momY[i] = 2 * static_cast<double>(r.rnd()) - 1;
-        w.gravity[i] = 1e-4;
-        w.colRed[i] = 255;
-        w.colGreen[i] = 200;
-        w.colBlue[i] = 100;
-        w.bodyType[i] = 3;
-    }
-    return w;
-}
-
 std::unique_ptr<Fs4x3> crowdWindow(QTemporaryDir& dir)
 {
     WindowOptions o;
@@ -70,11 +45,7 @@ std::unique_ptr<Fs4x3> crowdWindow(QTemporaryDir& dir)
     o.threads = 1;
     auto w = std::make_unique<Fs4x3>(o);
     w->show();
-    const QString path = dir.filePath("crowd.csv");
-    std::ignore = writeFileAtomically(path.toStdString(), sceneText(spreadCrowd()));
-    type(*w, "TXw(2)", "999");
-    qobject_cast<QAbstractButton*>(w->control("Och(1)"))->click();  // "Wall": everybody stays
-    std::ignore = w->scenes().openScene(path);
+    bench::startCrowd(*w, dir);
     return w;
 }
 
@@ -120,7 +91,7 @@ void video(benchmark::State& state, bool record)
         o.recordInMemory = true;
         Fs4x3 w(o);
         w.show();
-        type(w, "TXran", "4242");
+        bench::type(w, "TXran", "4242");
         w.presets().CDp_Click(4);  // Oscillate
         if (record) std::ignore = w.video().start(dir.filePath("oscillate.mp4"));
         state.ResumeTiming();

@@ -25,6 +25,7 @@
 #include "scenario/Presets.h"
 #include "scenario/Scenes.h"
 #include "scenario/Simulation.h"
+#include "Crowd.h"
 #include "support/Golden.h"
 #include "base/Files.h"
 #include "world/SceneFile.h"
@@ -60,33 +61,6 @@ Measured runFor(Fs4x3& w, int ms)
     return m;
 }
 
-void type(Fs4x3& w, const char* name, const QString& text)
-{
-    auto* f = qobject_cast<Field*>(w.control(name));
-    f->setText(text);
-    f->leave();
-}
-
-// A thousand light bodies spread over the whole field, drifting slowly: they
-// all attract each other but stay apart for the length of a measurement.
-World spreadCrowd()
-{
-    World w;
-    Rng r(2024);
-    for (int i = 0; i < kSlots; ++i) {
-        w.posX[i] = 1000 + 14000 * static_cast<double>(r.rnd());
-        w.posY[i] = 100 + 11000 * static_cast<double>(r.rnd());
-        w.momX[i] = 2 * static_cast<double>(r.rnd()) - 1;
-        w.momY[i] = 2 * static_cast<double>(r.rnd()) - 1;
-        w.gravity[i] = 1e-4;
-        w.colRed[i] = 255;
-        w.colGreen[i] = 200;
-        w.colBlue[i] = 100;
-        w.bodyType[i] = 3;
-    }
-    return w;
-}
-
 // galaxy: Oscillate from a fixed seed; otherwise 1000 bodies all attracting.
 // threads: for the tick, 0 for one per core.
 void atMax(benchmark::State& state, bool galaxy, int threads)
@@ -99,14 +73,10 @@ void atMax(benchmark::State& state, bool galaxy, int threads)
         Fs4x3 w(o);
         w.show();
         if (galaxy) {
-            type(w, "TXran", "4242");
+            bench::type(w, "TXran", "4242");
             w.presets().CDp_Click(4);
         } else {
-            const QString path = dir.filePath("crowd.csv");
-            std::ignore = writeFileAtomically(path.toStdString(), sceneText(spreadCrowd()));
-            type(w, "TXw(2)", "999");
-            qobject_cast<QAbstractButton*>(w.control("Och(1)"))->click();  // "Wall": everybody stays
-            std::ignore = w.scenes().openScene(path);
+            bench::startCrowd(w, dir);
         }
         w.simulation().setSpeed(0);
         const Measured m = runFor(w, static_cast<int>(state.range(0)));

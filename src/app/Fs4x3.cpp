@@ -36,12 +36,13 @@
 #include "platform/Timer.h"
 #include "platform/ToolTips.h"
 #include "platform/Widgets.h"
-#include "scenario/RunFile.h"
 #include "scenario/Go.h"
 #include "scenario/PresetTable.h"
 #include "scenario/Presets.h"
+#include "scenario/RunFile.h"
 #include "scenario/Scenes.h"
 #include "scenario/Simulation.h"
+#include "world/TableHash.h"
 
 namespace orb {
 namespace {
@@ -647,6 +648,8 @@ Status Fs4x3::saveRun(const QString& path)
 {
     const auto journal = journal_->journal();
     if (!journal) return fail("there is no run to save: start one first");
+    if (journal->entries.size() > kRunMaxEntries)
+        return fail(path.toStdString() + ": the run has more than a million inputs, more than a run file holds");
     return writeRunFile(path.toStdString(), *journal);
 }
 
@@ -689,7 +692,7 @@ void Fs4x3::exportPicture()
 {
     const QString path = askSavePath("Export picture", "orbitarium.png", "PNG pictures (*.png)");
     if (path.isEmpty()) return;
-    if (Status s = savePng(canvas_->image(), path); !s)
+    if (Status s = savePng(canvas_->image(), path, tableHash(*world_)); !s)
         desktop_->warn("pictureMessage", "Export picture", QString::fromStdString(s.error()), QMessageBox::Warning);
     else
         saved("Picture", path);

@@ -500,7 +500,7 @@ QStringList menuActionNames()
                            "Speed5x",   "Speed10x",  "Speed100x",     "SpeedMax",         "Faster",
                            "Slower",    "Clear",     "CurvePanel",    "TrailsPersistent", "TrailsFading",
                            "FullScreen", "HomePage", "SummaryPage",   "About", "OpenRun", "SaveRun",
-                           "Timeline", "UndoSeek", "RecordVideo", "RecordVideoCurve"};
+                           "RecordVideo", "RecordVideoCurve", "Timeline", "UndoSeek"};
     }();
     return names;
 }

@@ -13,13 +13,6 @@ namespace {
 
 class Journaled : public WindowTest {
 protected:
-    // Runs the tick timer's beats until n more ticks have run (or the tick
-    // timer stops); every tick's hash is kept.
-    void ticks(long long n)
-    {
-        const long long until = w().simulation().ticks() + n;
-        while (w().simulation().ticks() < until && timer("Ti")->enabled()) timer("Ti")->fire();
-    }
     void fireUntilReplayed()
     {
         for (int guard = 0; w().journal().replaying() && guard < 100000 && timer("Ti")->enabled(); ++guard)
@@ -65,20 +58,22 @@ TEST_F(Journaled, ARunFileReplaysToTheSameTableAndTheSameJournal)
     const auto saved = readRunFile(path.toStdString());
     ASSERT_TRUE(saved) << saved.error();
 
-    // Another window, another generator state, another speed.
-    open(recordPath());
-    w().simulation().setSpeed(0);
-    w().simulation().setFixedMax(7);
-    startPreset(0);
-    ticks(13);
-    ASSERT_TRUE(w().openRun(path));
-    fireUntilReplayed();
-    EXPECT_FALSE(w().journal().replaying());
-    EXPECT_EQ(tableHash(world()), live);
-    EXPECT_NE(w().journal().verdict().indexOf("bit for bit"), -1) << w().journal().verdict().toStdString();
-    const auto again = w().journal().journal();
-    ASSERT_TRUE(again);
-    EXPECT_TRUE(sameLines(runFileText(*again), runFileText(*saved)));
+    // Another window on every kernel set, another generator state, another speed.
+    for (const KernelSet* kernels : runnableKernelSets()) {
+        open(recordPath(), nullptr, kernels);
+        w().simulation().setSpeed(0);
+        w().simulation().setFixedMax(7);
+        startPreset(0);
+        ticks(13);
+        ASSERT_TRUE(w().openRun(path));
+        fireUntilReplayed();
+        EXPECT_FALSE(w().journal().replaying());
+        EXPECT_EQ(tableHash(world()), live) << kernels->name;
+        EXPECT_NE(w().journal().verdict().indexOf("bit for bit"), -1) << w().journal().verdict().toStdString();
+        const auto again = w().journal().journal();
+        ASSERT_TRUE(again);
+        EXPECT_TRUE(sameLines(runFileText(*again), runFileText(*saved))) << kernels->name;
+    }
 }
 
 TEST_F(Journaled, AReplayThatPartsFromTheRunSaysWhere)

@@ -124,6 +124,13 @@ protected:
         f->leave();
     }
 
+    // Fires the tick timer until n more ticks have run (or it stops).
+    void ticks(long long n)
+    {
+        const long long until = win->simulation().ticks() + n;
+        while (win->simulation().ticks() < until && timer("Ti")->enabled()) timer("Ti")->fire();
+    }
+
     // Starts a run the way the program does, through a preset.
     void startPreset(int index = 2)
     {
