@@ -18,9 +18,9 @@ class Fs4x3;
 
 struct VideoOptions {
     int fps = 30;        // frames a second of video
-    // Ticks of the run between two frames: two ticks, about as far as a star
-    // of the galaxies moves in one screen refresh at 1x, so the video plays
-    // at the pace the window shows at 30 frames a second.
+    // Ticks of the run between two frames: at 30 frames a second two ticks
+    // make 60 ticks a second of video, about the 66 the window runs at 1x (a
+    // tick every 15 ms), so a video plays at the pace the window shows.
     int every = 2;
     QSize size;          // the video's size; the picture's own (made even) when empty
     bool withCurve = false;
@@ -42,6 +42,8 @@ public:
     // "● REC 12.3 s 1.4 MB" while recording, else empty.
     QString statusText() const;
     QString path() const { return writer_ ? writer_->path() : QString(); }
+    // Frames of the video being recorded so far.
+    long long frames() const { return writer_ ? writer_->frames() : 0; }
 
 signals:
     // Recording ended by itself: a frame could not be written.

@@ -67,6 +67,27 @@ std::int64_t seekTo(void* opaque, std::int64_t offset, int whence)
     return at < 0 ? AVERROR(errno) : at;
 }
 
+// QImage's 32-bit pixels (0xffRRGGBB words: FFmpeg's native-endian RGB32) to
+// the encoder's. add() has scaled the frame to the video's size already, so the
+// nearest pixel will do; and no dithering: error diffusion to the GIF's
+// 3-3-2 colours costs more than encoding the frame, and trails on black show
+// little banding without it.
+SwsContext* converter(int width, int height, AVPixelFormat to)
+{
+    SwsContext* s = sws_alloc_context();
+    if (!s) return nullptr;
+    const bool set = av_opt_set_int(s, "srcw", width, 0) >= 0 && av_opt_set_int(s, "srch", height, 0) >= 0 &&
+                     av_opt_set_int(s, "src_format", AV_PIX_FMT_RGB32, 0) >= 0 &&
+                     av_opt_set_int(s, "dstw", width, 0) >= 0 && av_opt_set_int(s, "dsth", height, 0) >= 0 &&
+                     av_opt_set_int(s, "dst_format", to, 0) >= 0 &&
+                     av_opt_set_int(s, "sws_flags", SWS_POINT, 0) >= 0 && av_opt_set(s, "sws_dither", "none", 0) >= 0;
+    if (!set || sws_init_context(s, nullptr, nullptr) < 0) {
+        sws_freeContext(s);
+        return nullptr;
+    }
+    return s;
+}
+
 }  // namespace
 
 // Everything FFmpeg holds for one video; freed on every path.
@@ -175,9 +196,7 @@ Result<std::unique_ptr<VideoWriter>> VideoWriter::open(const QString& path, int 
     c.frame->width = width;
     c.frame->height = height;
     if ((err = av_frame_get_buffer(c.frame, 0)) < 0) return failed("cannot make a frame", err);
-    // QImage's 32-bit pixels lie in memory as B, G, R, A on this machine.
-    c.scale = sws_getContext(width, height, AV_PIX_FMT_BGRA, width, height, kind->pixels, SWS_BILINEAR, nullptr,
-                             nullptr, nullptr);
+    c.scale = converter(width, height, kind->pixels);
     if (!c.scale) return fail(name + ": cannot convert the frames");
     if ((err = avformat_write_header(c.format, nullptr)) < 0) return failed("cannot write", err);
     c.headerWritten = true;
