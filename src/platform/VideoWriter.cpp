@@ -102,10 +102,15 @@ struct VideoWriter::Codec {
     AVPacket* packet = nullptr;
     SwsContext* scale = nullptr;
     bool headerWritten = false;
+    bool trailerWritten = false;
 
     explicit Codec(AtomicFile f) : file(std::move(f)), fd(file.fd()) {}
     ~Codec()
     {
+        // Some muxers let go of what they hold only in the trailer (the GIF
+        // muxer its last frame): a video dropped part way gets one too, into
+        // the temporary file that goes with it.
+        if (headerWritten && !trailerWritten) av_write_trailer(format);
         sws_freeContext(scale);
         av_packet_free(&packet);
         av_frame_free(&frame);
@@ -268,6 +273,7 @@ Status VideoWriter::finish()
     }
     if (Status s = encode(true); !s) return s;
     err = av_write_trailer(c.format);
+    c.trailerWritten = true;
     avio_flush(c.io);
     if (err < 0 || c.io->error < 0) {
         const int why = err < 0 ? err : c.io->error;
