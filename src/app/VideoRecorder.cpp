@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include "app/Fs4x3.h"
+#include "app/RunJournal.h"
 #include "panel/CurvePanel.h"
 #include "platform/FieldView.h"
 #include "scenario/Simulation.h"
@@ -61,7 +62,11 @@ Status VideoRecorder::stop()
 
 void VideoRecorder::onTicked()
 {
-    if (!writer_ || ++ticks_ % running_.every != 0) return;
+    if (!writer_) return;
+    // The timeline going forward to a past tick runs ticks again: they are
+    // not the run going on, and the video has had them.
+    if (w_.journal().tick() < w_.journal().lastTick()) return;
+    if (++ticks_ % running_.every != 0) return;
     if (Status s = writer_->add(frame()); !s) {
         writer_.reset();
         emit failed(QString::fromStdString(s.error()));

@@ -12,7 +12,9 @@
 #include <csignal>
 
 #include "WindowFixture.h"
+#include "app/RunJournal.h"
 #include "app/VideoRecorder.h"
+#include "panel/Pause.h"
 #include "world/TableHash.h"
 
 namespace orb::test {
@@ -85,6 +87,29 @@ TEST_F(Video, EachKindPlaysWithTheFramesAndLengthAskedForAndChangesNothing)
         // the same bytes of them (VP9's realtime mode follows the clock).
         if (c.sameBytes) EXPECT_TRUE(bytes[0] == bytes[1]) << c.ending;
     }
+}
+
+// Going back on the timeline while recording adds no frames: the ticks run
+// again to show a past tick are not the run going on. Resuming from the past
+// goes on with the run from there.
+TEST_F(Video, TheTimelineAddsNoFrames)
+{
+    startPreset(1);
+    w().simulation().setSpeed(1);
+    VideoRecorder& v = w().video();
+    v.options().every = 2;
+    ASSERT_TRUE(v.start(dir.filePath("timeline.gif")));
+    ticks(100);
+    EXPECT_EQ(v.frames(), 50);
+    ASSERT_TRUE(w().journal().seek(90));
+    ASSERT_TRUE(w().journal().seek(30));
+    ASSERT_TRUE(w().journal().seek(100));
+    EXPECT_EQ(v.frames(), 50);
+    ASSERT_TRUE(w().journal().seek(60));
+    w().pause().Command5_Click();  // Resume, from tick 60
+    ticks(10);
+    EXPECT_EQ(v.frames(), 55);
+    EXPECT_TRUE(v.stop());
 }
 
 TEST_F(Video, WhatCannotTakeAVideoIsRefusedInOneLineAndNothingIsLeft)
