@@ -1,4 +1,4 @@
-// What replays, the timeline and videos cost, offscreen:
+// What replays and the timeline cost, offscreen (orb_bench_video times videos):
 //
 //   orb_bench_run --benchmark_repetitions=3
 //
@@ -9,8 +9,6 @@
 // - timeline/seek: the same crowd after 4000 ticks; each seek goes to a tick
 //   just before a snapshot (the farthest it has to run forward) and the
 //   field's picture is drawn, as the slider would show it.
-// - video/oscillate: 600 frames of Oscillate (a frame every 2 ticks) at
-//   1024 x 768 against the same 1200 ticks without a video.
 
 #include <benchmark/benchmark.h>
 
@@ -23,7 +21,6 @@
 #include "Crowd.h"
 #include "app/Fs4x3.h"
 #include "app/RunJournal.h"
-#include "app/VideoRecorder.h"
 #include "base/Files.h"
 #include "engine/Ticker.h"
 #include "engine/TickInputs.h"
@@ -82,24 +79,6 @@ void seek(benchmark::State& state)
     state.counters["snapshot_MB"] = static_cast<double>(w->journal().snapshots().bytes()) / 1e6;
 }
 
-void video(benchmark::State& state, bool record)
-{
-    QTemporaryDir dir;
-    for (auto _ : state) {
-        state.PauseTiming();
-        WindowOptions o;
-        o.recordInMemory = true;
-        Fs4x3 w(o);
-        w.show();
-        bench::type(w, "TXran", "4242");
-        w.presets().CDp_Click(4);  // Oscillate
-        if (record) std::ignore = w.video().start(dir.filePath("oscillate.mp4"));
-        state.ResumeTiming();
-        for (int k = 0; k < 1200; ++k) w.simulation().tick();
-        if (record) std::ignore = w.video().stop();
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -110,8 +89,6 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("run/ticks/1000-attracting/engine", runTicks, false)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("run/ticks/1000-attracting/window", runTicks, true)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("timeline/seek/1000-attracting", seek)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("video/oscillate/no-video", video, false)->Unit(benchmark::kMillisecond)->Iterations(3);
-    benchmark::RegisterBenchmark("video/oscillate/mp4", video, true)->Unit(benchmark::kMillisecond)->Iterations(3);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
