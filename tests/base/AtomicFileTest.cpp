@@ -18,13 +18,7 @@
 namespace orb {
 namespace {
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test::slurp;
 
 void spit(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 

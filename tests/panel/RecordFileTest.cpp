@@ -25,13 +25,7 @@
 namespace orb {
 namespace {
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test::slurp;
 
 // The record the file holds, 0 when it cannot be read.
 std::int32_t recordIn(const std::string& path)

@@ -3,6 +3,8 @@
 // left in it, read-only folders and files included.
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -42,5 +44,14 @@ public:
 private:
     std::string path_;
 };
+
+// A file's whole content, empty when it cannot be read.
+inline std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
 
 }  // namespace orb::test
