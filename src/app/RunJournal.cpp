@@ -258,6 +258,8 @@ void RunJournal::onTicked()
     // A Step's tick is the run's, not an edit.
     if (known_) copyTable(*known_, w_.world());
     if (!started_ || quiet_) return;
+    // The input that went on from a past tick is over once the run ticks.
+    keepFuture_ = false;
     const long long t = tick();
     if (t % kHashEvery == 0) record("hash", {}, hashText(tableHash(w_.world())));
     if (snapshots_.due(t))
@@ -503,6 +505,8 @@ void RunJournal::dropFuture()
     snapshots_.dropAfter(t);
     // The run stands paused here: its journal says so before the input.
     journal_.entries.push_back({t, "click", "Command5", {}, 0});
+    // What else that input does, until the run ticks or the window takes the
+    // next event, belongs to it; the input after it forgets what was dropped.
     keepFuture_ = true;
     QMetaObject::invokeMethod(this, [this] { keepFuture_ = false; }, Qt::QueuedConnection);
     emit timelineChanged();
@@ -511,8 +515,9 @@ void RunJournal::dropFuture()
 void RunJournal::undo()
 {
     if (!future_) return;
-    if (w_.run().running()) w_.pause().Command5_Click();
+    // The pause that shows the run again belongs to what is undone.
     std::unique_ptr<Future> f = std::move(future_);
+    if (w_.run().running()) w_.pause().Command5_Click();
     quiet_ = true;
     restore(f->state);
     quiet_ = false;

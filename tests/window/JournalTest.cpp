@@ -159,8 +159,13 @@ TEST_F(Journaled, ARunGoingOnFromThePastReplaysAsItWent)
     ASSERT_TRUE(w().journal().seek(60));
     type(field("TXg", 2), "2.2");  // an input at the past tick: the rest goes
     EXPECT_EQ(w().journal().lastTick(), 60);
+    EXPECT_TRUE(w().journal().canUndo());
     w().pause().Command5_Click();
     ticks(90);
+    // Another input after it: what was dropped stays dropped.
+    type(field("TXg", 2), "2.3");
+    EXPECT_FALSE(w().journal().canUndo());
+    ticks(10);
     const std::uint64_t live = tableHash(world());
     const QString path = dir.filePath("branch.orbrun");
     ASSERT_TRUE(w().saveRun(path));
