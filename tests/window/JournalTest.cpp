@@ -124,7 +124,8 @@ TEST_F(Journaled, TheTimelineShowsEveryTickAsItWasAndUndoBringsBackTheRest)
     // A tick is shown with the inputs made at it; the hashes were taken
     // before them.
     std::set<long long> inputs;
-    for (const JournalEntry& e : w().journal().journal()->entries)
+    const auto journal = w().journal().journal();
+    for (const JournalEntry& e : journal->entries)
         if (e.action != "hash") inputs.insert(e.tick);
     for (long long t : {last - 1, 0LL, 1LL, 31LL, 32LL, 33LL, 47LL, 50LL, 51LL, 79LL, 80LL, 81LL, 82LL, 83LL, 200LL, last}) {
         ASSERT_TRUE(w().journal().seek(t)) << t;
