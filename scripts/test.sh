@@ -6,6 +6,8 @@
 # and the window's tests under ThreadSanitizer (preset tsan, build-tsan/); then
 # 15 s of fuzzing per libFuzzer target. Ends with the stages and their times,
 # and exits non-zero when any stage failed.
+# The long runs of every kernel set side by side run in the Release build only:
+# under the sanitizers they add nothing the shorter runs of each set do not meet.
 # Usage: scripts/test.sh [--quick]   (--quick: the Release build and suite only)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -70,7 +72,7 @@ stage "ci: configure" quiet cmake --preset ci &&
 
 stage "asan-ubsan: configure" quiet cmake --preset asan-ubsan &&
   stage "asan-ubsan: build" cmake --build --preset asan-ubsan &&
-  stage "asan-ubsan: tests" ctest --preset asan-ubsan
+  stage "asan-ubsan: tests" ctest --preset asan-ubsan -E "KernelSetsAgree"
 
 stage "tsan: configure" quiet cmake --preset tsan &&
   stage "tsan: build" cmake --build --preset tsan &&

@@ -319,7 +319,7 @@ std::string runFileText(const Journal& j)
     return out;
 }
 
-Result<Journal> parseRunFile(std::string_view text, const std::string& source)
+Result<Journal> parseRunFile(std::string_view text, const std::string& source, std::size_t maxEntries)
 {
     auto refused = [&](int line, const std::string& why) {
         return fail(source + ": line " + std::to_string(line) + ": " + why);
@@ -354,8 +354,8 @@ Result<Journal> parseRunFile(std::string_view text, const std::string& source)
         if (event == json::parse_event_t::object_start) {
             if (entry) {
                 entryLine = current;
-                if (entries.size() >= kRunMaxEntries)
-                    throw Refusal{current, "more than " + std::to_string(kRunMaxEntries) + " journal entries"};
+                if (entries.size() >= maxEntries)
+                    throw Refusal{current, "more than " + std::to_string(maxEntries) + " journal entries"};
             }
             if (setting && lines.settings.size() >= kRunMaxSettings)
                 throw Refusal{current, "more than " + std::to_string(kRunMaxSettings) + " settings"};

@@ -54,7 +54,9 @@ std::string runFileText(const Journal& journal);
 
 // The journal in a run file's text. Refused in one line that names `source`
 // and, where it can, the line: "run.orbrun: line 12: …".
-Result<Journal> parseRunFile(std::string_view text, const std::string& source);
+// maxEntries: the most journal entries taken (tests give a smaller one).
+Result<Journal> parseRunFile(std::string_view text, const std::string& source,
+                             std::size_t maxEntries = kRunMaxEntries);
 
 // Reads a run file (a regular file of at most kRunFileMaxBytes) and parses it.
 Result<Journal> readRunFile(const std::string& path);
