@@ -9,13 +9,15 @@
 namespace orb {
 namespace {
 
-struct FieldSpec {
+// A physics field: the setting it edits, its tooltip and how many characters
+// a user may type into it (0: no limit).
+struct FieldRow {
     Setting setting;
     const char* tip;
     int limit;
 };
 
-const FieldSpec kFields[] = {
+const FieldRow kFields[] = {
     {Setting::SolGravity, "Sol Gravity", 5},
     {Setting::PlanetGravity, "Gravity of largest Planet", 5},
     {Setting::Exponent, "g=m/r^[?]  Normally the ? = 2", 5},
@@ -40,7 +42,7 @@ const FieldSpec kFields[] = {
 
 Settings::Settings(Stage& stage) : stage_(stage)
 {
-    for (const FieldSpec& f : kFields) {
+    for (const FieldRow& f : kFields) {
         const std::string_view name = RunSettings::name(f.setting);
         bind(f.setting, makeField(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
                                   QString::fromStdString(model().text(f.setting)), f.tip, f.limit));

@@ -8,13 +8,14 @@
 namespace orb {
 namespace {
 
-struct Spec {
+// A setting's control name and the text a new window shows in its field.
+struct Default {
     const char* name;
     const char* text;
 };
 
 // In the order of the Setting enumeration.
-constexpr Spec kSpecs[kSettings] = {
+constexpr Default kDefaults[kSettings] = {
     {"TXg(0)", "400"}, {"TXg(1)", "40"},   {"TXg(2)", "2"},      {"TXw(0)", "0"},      {"TXw(1)", "0"},
     {"TXw(2)", "2"},   {"TXn", "150"},     {"Text7", "0"},       {"Text1", "5"},       {"Text5", "5"},
     {"Text4", "1"},    {"Text2", "24"},    {"TXt", "15"},        {"TXr0", "3000"},     {"TXran", "33333"},
@@ -26,14 +27,14 @@ std::string whole(int v) { return std::to_string(v); }
 
 }  // namespace
 
-std::string_view RunSettings::name(Setting s) { return kSpecs[index(s)].name; }
+std::string_view RunSettings::name(Setting s) { return kDefaults[index(s)].name; }
 
-std::string_view RunSettings::defaultText(Setting s) { return kSpecs[index(s)].text; }
+std::string_view RunSettings::defaultText(Setting s) { return kDefaults[index(s)].text; }
 
 std::optional<Setting> RunSettings::named(std::string_view name)
 {
     for (int k = 0; k < kSettings; ++k)
-        if (name == kSpecs[k].name) return static_cast<Setting>(k);
+        if (name == kDefaults[k].name) return static_cast<Setting>(k);
     return std::nullopt;
 }
 
@@ -41,7 +42,7 @@ RunSettings::RunSettings()
 {
     for (int k = 0; k < kSettings; ++k) {
         const auto s = static_cast<Setting>(k);
-        setText(s, kSpecs[k].text);
+        setText(s, kDefaults[k].text);
         at(s).left = at(s).lenient;
     }
 }
