@@ -179,7 +179,7 @@ Fs4x3::Fs4x3(WindowOptions options, QWidget* parent) : QMainWindow(parent), worl
 
     settings_ = std::make_unique<Settings>(*stage_);
     editor_ = std::make_unique<BodyEditor>(*stage_, *settings_);
-    pause_ = std::make_unique<Pause>(*stage_, *settings_, *editor_);
+    pause_ = std::make_unique<Pause>(*stage_, *editor_);
     score_ = std::make_unique<ScoreBoard>(*stage_, options.recordFile, options.recordInMemory);
     links_ = std::make_unique<Links>(*stage_, endProgram_);
     go_ = std::make_unique<RunStart>(*stage_, *settings_, *score_, *links_);

@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-#include "platform/FieldText.h"
+#include "base/Numbers.h"
 #include "platform/Widgets.h"
 
 namespace orb {
 
-Pause::Pause(Stage& stage, Settings& settings, BodyEditor& editor)
-    : stage_(stage), settings_(settings), editor_(editor)
+Pause::Pause(Stage& stage, BodyEditor& editor)
+    : stage_(stage), editor_(editor)
 {
     Command5_ = makeButton("Command5", "Pause",
                            "Pause the run and open the body editor; press again to go on (Space)");

@@ -5,7 +5,6 @@
 #include <QPushButton>
 
 #include "panel/BodyEditor.h"
-#include "panel/Settings.h"
 #include "platform/Stage.h"
 
 namespace orb {
@@ -13,7 +12,7 @@ namespace orb {
 class Pause : public QObject {
     Q_OBJECT
 public:
-    Pause(Stage& stage, Settings& settings, BodyEditor& editor);
+    Pause(Stage& stage, BodyEditor& editor);
 
     QWidget* button() const { return Command5_; }
 
@@ -21,7 +20,6 @@ public:
 
 private:
     Stage& stage_;
-    Settings& settings_;
     BodyEditor& editor_;
     QPushButton* Command5_;
 };
