@@ -179,15 +179,16 @@ void PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource&
     } else {
         const PullArrays arrays{t.args,     asx_.data(), asy_.data(), anear_.data(), bx_.data(),
                                 by_.data(), nb,          bsx_.data(), bsy_.data(),   bnear_.data()};
-        split_.reset(m);
+        split_.reset(m, pool_->size());
         auto job = [&](int worker) {
             std::vector<Event>& ev = found_[static_cast<std::size_t>(worker)];
             ev.clear();
             split_.work(
-                k, arrays, [&](int p0, int p1) { attractorsDone(t, p0, p1, ev); },
+                worker, k, arrays, [&](int p0, int p1) { attractorsDone(t, p0, p1, ev); },
                 [&](int b0, int b1) { bodiesDone(t, b0, b1, ev); });
         };
         pool_->run(job);
+        split_.rebalance();
         for (const auto& f : found_) events_.insert(events_.end(), f.begin(), f.end());
     }
     if (pool_ && pairs >= fromPairs_) {

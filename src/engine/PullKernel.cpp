@@ -69,21 +69,21 @@ struct Pack {
 
 #define ORB_PACK_OP(op)                                           \
     template <class V, int N>                                     \
-    inline auto operator op(const Pack<V, N>& a, const Pack<V, N>& b) \
+    __attribute__((always_inline)) inline auto operator op(const Pack<V, N>& a, const Pack<V, N>& b) \
     {                                                             \
         Pack<decltype(a.v[0] op b.v[0]), N> r;                    \
         ORB_EACH(j) r.v[j] = a.v[j] op b.v[j];                    \
         return r;                                                 \
     }                                                             \
     template <class V, int N>                                     \
-    inline auto operator op(const Pack<V, N>& a, double b)        \
+    __attribute__((always_inline)) inline auto operator op(const Pack<V, N>& a, double b) \
     {                                                             \
         Pack<decltype(a.v[0] op b), N> r;                         \
         ORB_EACH(j) r.v[j] = a.v[j] op b;                         \
         return r;                                                 \
     }                                                             \
     template <class V, int N>                                     \
-    inline auto operator op(double a, const Pack<V, N>& b)        \
+    __attribute__((always_inline)) inline auto operator op(double a, const Pack<V, N>& b) \
     {                                                             \
         Pack<decltype(a op b.v[0]), N> r;                         \
         ORB_EACH(j) r.v[j] = a op b.v[j];                         \
@@ -98,7 +98,7 @@ ORB_PACK_OP(>)
 
 // m ? a : b, lane by lane.
 template <class M, class V, int N>
-inline Pack<V, N> choose(const Pack<M, N>& m, const Pack<V, N>& a, const Pack<V, N>& b)
+__attribute__((always_inline)) inline Pack<V, N> choose(const Pack<M, N>& m, const Pack<V, N>& a, const Pack<V, N>& b)
 {
     Pack<V, N> r;
     ORB_EACH(j) r.v[j] = m.v[j] ? a.v[j] : b.v[j];
@@ -106,7 +106,7 @@ inline Pack<V, N> choose(const Pack<M, N>& m, const Pack<V, N>& a, const Pack<V,
 }
 
 template <int N>
-inline Pack<Vd, N> load(const double* p)
+__attribute__((always_inline)) inline Pack<Vd, N> load(const double* p)
 {
     Pack<Vd, N> r;
     ORB_EACH(j) r.v[j] = *reinterpret_cast<const VdInArray*>(p + j * kWidth);
@@ -114,14 +114,14 @@ inline Pack<Vd, N> load(const double* p)
 }
 
 template <int N>
-inline void store(double* p, const Pack<Vd, N>& a)
+__attribute__((always_inline)) inline void store(double* p, const Pack<Vd, N>& a)
 {
     ORB_EACH(j) *reinterpret_cast<VdInArray*>(p + j * kWidth) = a.v[j];
 }
 
 // First guess at 1 / sqrt(v) from the bits of v, 3.5 % off at worst.
 template <int N>
-inline Pack<Vd, N> guess(const Pack<Vd, N>& v)
+__attribute__((always_inline)) inline Pack<Vd, N> guess(const Pack<Vd, N>& v)
 {
     constexpr std::uint64_t kMagic = 0x5FE6EB50C7B537A9ULL;
     Pack<Vd, N> r;
@@ -134,7 +134,7 @@ inline Pack<Vd, N> guess(const Pack<Vd, N>& v)
 // square root and a division, which share one slow unit. Infinity gives no
 // finite value, which sends the body's sum to the plain path.
 template <class T>
-inline T rsqrt(const T& v)
+__attribute__((always_inline)) inline T rsqrt(const T& v)
 {
     // y (1.5 - v/2 y^2), written with -v/2 so that every step is a product
     // and a sum.
@@ -152,7 +152,7 @@ inline T rsqrt(const T& v)
 // r^e >= 1 then, so a pull overflows only where 10000 x gravity already has.
 struct PowTwo {
     template <class T>
-    static T inv(const T& r2)
+    __attribute__((always_inline)) static T inv(const T& r2)
     {
         const T y = rsqrt(r2);
         return y * y * y;
@@ -160,7 +160,7 @@ struct PowTwo {
 };
 struct PowOneAndHalf {
     template <class T>
-    static T inv(const T& r2)
+    __attribute__((always_inline)) static T inv(const T& r2)
     {
         const T y = rsqrt(r2);
         const T z = rsqrt(r2 * y);  // r2^(-1/4)
@@ -169,7 +169,7 @@ struct PowOneAndHalf {
 };
 struct PowOne {
     template <class T>
-    static T inv(const T& r2)
+    __attribute__((always_inline)) static T inv(const T& r2)
     {
         const T y = rsqrt(r2);
         return y * y;
@@ -181,8 +181,9 @@ struct PowOne {
 inline double pullBound(double pR2) { return pR2 > 0 ? pR2 : 0.0; }
 
 // One row of the symmetric loop, attractor p against the attractors q from lo
-// up to hi, its partial sums by q mod 8.
-template <class P>
+// up to hi, its partial sums by q mod 8; with Columns, the pulls of p handed on
+// to the sums of the q.
+template <class P, bool Columns>
 struct Row {
     const double* __restrict x;
     const double* __restrict y;
@@ -223,10 +224,15 @@ struct Row {
         const Pd zero{};
         const Pd t = choose(r2 > bound, P::inv(r2), zero);
         const Pd tq = t * load<N>(g + q0);  // the pull of q on p, over the distance
-        const Pd tp = t * gp;               // and of p on q
         Pd cx = tq * dx, cy = tq * dy;
-        const Pd oldX = load<N>(sx + q0), oldY = load<N>(sy + q0);
-        Pd ox = oldX - tp * dx, oy = oldY - tp * dy;
+        Pd oldX{}, oldY{}, ox{}, oy{};
+        if constexpr (Columns) {
+            const Pd tp = t * gp;  // and of p on q
+            oldX = load<N>(sx + q0);
+            oldY = load<N>(sy + q0);
+            ox = oldX - tp * dx;
+            oy = oldY - tp * dy;
+        }
         if constexpr (ends) {
             Pack<Vi, N> in;
             ORB_EACH(j) {
@@ -235,8 +241,10 @@ struct Row {
             }
             cx = choose(in, cx, zero);
             cy = choose(in, cy, zero);
-            ox = choose(in, ox, oldX);
-            oy = choose(in, oy, oldY);
+            if constexpr (Columns) {
+                ox = choose(in, ox, oldX);
+                oy = choose(in, oy, oldY);
+            }
             ORB_EACH(j) {
                 const Vd r = in.v[j] ? r2.v[j] : nearest;
                 nearest = r < nearest ? r : nearest;
@@ -244,8 +252,10 @@ struct Row {
         } else {
             ORB_EACH(j) nearest = r2.v[j] < nearest ? r2.v[j] : nearest;
         }
-        store<N>(sx + q0, ox);
-        store<N>(sy + q0, oy);
+        if constexpr (Columns) {
+            store<N>(sx + q0, ox);
+            store<N>(sy + q0, oy);
+        }
         // Into the partial sums in pair order.
         ORB_EACH(j) {
             accX[j % kParts] += cx.v[j];
@@ -259,13 +269,13 @@ struct Row {
 // takes the pairs q = 8k + l in turn, in passes that start at multiples of 8,
 // so the sums do not depend on how many steps one pass takes nor on where the
 // row is cut into blocks.
-template <class P>
+template <class P, bool Columns = true>
 __attribute__((always_inline)) inline void rowT(const PullRowArgs& a, int p, int q0, int q1, double* __restrict sx,
                                                 double* __restrict sy, RowCarry& c)
 {
     const int lo = p + 1 > q0 ? p + 1 : q0, hi = q1 < a.m ? q1 : a.m;
     if (lo >= hi) return;
-    Row<P> row{a.x, a.y, a.g, sx, sy, lo, hi, pullBound(a.pR2), a.x[p], a.y[p], a.g[p], {}, {},
+    Row<P, Columns> row{a.x, a.y, a.g, sx, sy, lo, hi, pullBound(a.pR2), a.x[p], a.y[p], a.g[p], {}, {},
                *reinterpret_cast<const VdInArray*>(c.near)};
     for (int u = 0; u < kParts; ++u) {
         row.accX[u] = *reinterpret_cast<const VdInArray*>(c.x + u * kWidth);
@@ -292,6 +302,46 @@ void symmetricBlockT(const PullRowArgs& a, int p0, int p1, int q0, int q1, doubl
                      double* __restrict sy, RowCarry* carry)
 {
     for (int p = p0; p < p1; ++p) rowT<P>(a, p, q0, q1, sx, sy, carry[p]);
+}
+
+template <class P>
+void rowsOnlyT(const PullRowArgs& a, int p0, int p1, int q0, int q1, RowCarry* carry)
+{
+    for (int p = p0; p < p1; ++p) rowT<P, false>(a, p, q0, q1, nullptr, nullptr, carry[p]);
+}
+
+// The pulls of rows p0 .. p1 - 1 on N vectors of columns from q, kept in
+// registers while the rows go by in order: each column's sum takes them as the
+// rows of the symmetric loop hand them on, the same operations in the same
+// order.
+template <class P, int N>
+__attribute__((always_inline)) inline void columnsFrom(const PullRowArgs& a, double bound, int p0, int p1, int q,
+                                                       double* sx, double* sy)
+{
+    using Pd = Pack<Vd, N>;
+    const Pd xq = load<N>(a.x + q), yq = load<N>(a.y + q);
+    const Pd zero{};
+    Pd ox = load<N>(sx + q), oy = load<N>(sy + q);
+    for (int p = p0; p < p1; ++p) {
+        const Pd dx = xq - a.x[p];
+        const Pd dy = yq - a.y[p];
+        const Pd r2 = dx * dx + dy * dy;
+        const Pd t = choose(r2 > bound, P::inv(r2), zero);
+        const Pd tp = t * a.g[p];
+        ox = ox - tp * dx;
+        oy = oy - tp * dy;
+    }
+    store<N>(sx + q, ox);
+    store<N>(sy + q, oy);
+}
+
+template <class P>
+void columnsOnlyT(const PullRowArgs& a, int p0, int p1, int q0, int q1, double* sx, double* sy)
+{
+    const double bound = pullBound(a.pR2);
+    int q = q0;
+    for (; q + kSide * kWidth <= q1; q += kSide * kWidth) columnsFrom<P, kSide>(a, bound, p0, p1, q, sx, sy);
+    for (; q < q1; q += kWidth) columnsFrom<P, 1>(a, bound, p0, p1, q, sx, sy);
 }
 
 // Every row whole, its sums combined as soon as it is done.
@@ -347,6 +397,7 @@ void pulledT(const PullRowArgs& a, const double* xs, const double* ys, int n, do
 // same cases (then a's overflow, or an underflow of r^e, shows in the sum).
 // Plain sums in pair order, which the compiler may not reorder: one partial
 // sum per row, c.x[0] and c.y[0].
+template <bool Columns = true>
 void generalRow(const PullRowArgs& a, int p, int q0, int q1, double* sx, double* sy, RowCarry& c)
 {
     const double bound = pullBound(a.pR2);
@@ -364,8 +415,10 @@ void generalRow(const PullRowArgs& a, int p, int q0, int q1, double* sx, double*
         const double onP = a.g[q] / rE, onQ = a.g[p] / rE;
         accX += onP * ux;
         accY += onP * uy;
-        sx[q] -= onQ * ux;
-        sy[q] -= onQ * uy;
+        if constexpr (Columns) {
+            sx[q] -= onQ * ux;
+            sy[q] -= onQ * uy;
+        }
     }
     c.x[0] = accX;
     c.y[0] = accY;
@@ -385,6 +438,34 @@ void symmetricGeneralBlock(const PullRowArgs& a, int p0, int p1, int q0, int q1,
                            RowCarry* carry)
 {
     for (int p = p0; p < p1; ++p) generalRow(a, p, q0, q1, sx, sy, carry[p]);
+}
+
+void generalRowsOnly(const PullRowArgs& a, int p0, int p1, int q0, int q1, RowCarry* carry)
+{
+    for (int p = p0; p < p1; ++p) generalRow<false>(a, p, q0, q1, nullptr, nullptr, carry[p]);
+}
+
+// Each column's sum takes the rows' pulls in row order, as generalRow hands
+// them on.
+void generalColumnsOnly(const PullRowArgs& a, int p0, int p1, int q0, int q1, double* sx, double* sy)
+{
+    const double bound = pullBound(a.pR2);
+    for (int q = q0; q < q1 && q < a.m; ++q) {
+        double ox = sx[q], oy = sy[q];
+        for (int p = p0; p < p1; ++p) {
+            const double dx = a.x[q] - a.x[p];
+            const double dy = a.y[q] - a.y[p];
+            const double r2 = dx * dx + dy * dy;
+            if (!(r2 > bound)) continue;
+            const double r = __builtin_sqrt(r2);
+            const double rE = __builtin_pow(r, a.e);
+            const double onQ = a.g[p] / rE;
+            ox -= onQ * (dx / r);
+            oy -= onQ * (dy / r);
+        }
+        sx[q] = ox;
+        sy[q] = oy;
+    }
 }
 
 void pulledGeneral(const PullRowArgs& a, const double* xs, const double* ys, int n, double* sx, double* sy,
@@ -430,6 +511,27 @@ void symmetricBlock(const PullRowArgs& a, int p0, int p1, int q0, int q1, double
     }
 }
 
+void rowsOnly(const PullRowArgs& a, int p0, int p1, int q0, int q1, RowCarry* carry)
+{
+    switch (a.kind) {
+    case PowKind::Two: rowsOnlyT<PowTwo>(a, p0, p1, q0, q1, carry); break;
+    case PowKind::OneAndHalf: rowsOnlyT<PowOneAndHalf>(a, p0, p1, q0, q1, carry); break;
+    case PowKind::One: rowsOnlyT<PowOne>(a, p0, p1, q0, q1, carry); break;
+    case PowKind::General: generalRowsOnly(a, p0, p1, q0, q1, carry); break;
+    }
+}
+
+void columnsOnly(const PullRowArgs& a, int p0, int p1, int q0, int q1, double* sx, double* sy)
+{
+    if (q0 >= q1) return;
+    switch (a.kind) {
+    case PowKind::Two: columnsOnlyT<PowTwo>(a, p0, p1, q0, q1, sx, sy); break;
+    case PowKind::OneAndHalf: columnsOnlyT<PowOneAndHalf>(a, p0, p1, q0, q1, sx, sy); break;
+    case PowKind::One: columnsOnlyT<PowOne>(a, p0, p1, q0, q1, sx, sy); break;
+    case PowKind::General: generalColumnsOnly(a, p0, p1, q0, q1, sx, sy); break;
+    }
+}
+
 void pulled(const PullRowArgs& a, const double* xs, const double* ys, int n, double* sx, double* sy, double* near)
 {
     switch (a.kind) {
@@ -443,6 +545,6 @@ void pulled(const PullRowArgs& a, const double* xs, const double* ys, int n, dou
 }  // namespace
 
 extern const KernelSet kernels;
-const KernelSet kernels{&symmetric, &symmetricBlock, &pulled, ORB_KERNEL_NAME};
+const KernelSet kernels{&symmetric, &symmetricBlock, &rowsOnly, &columnsOnly, &pulled, ORB_KERNEL_NAME};
 
 }  // namespace orb::ORB_KERNEL_NS

@@ -60,6 +60,17 @@ struct RowCarry {
 using SymmetricBlockFn = void (*)(const PullRowArgs&, int p0, int p1, int q0, int q1, double* sx, double* sy,
                                   RowCarry* carry);
 
+// Half of a block of the symmetric loop, for when the rows and the columns are
+// summed by different threads, each working out the pairs' pulls for itself:
+// RowsOnlyFn carries the pulls on rows p0 <= p < p1 from the attractors q
+// with max(p + 1, q0) <= q < min(m, q1) in carry[p], as SymmetricBlockFn does,
+// handing nothing on; ColumnsOnlyFn subtracts the pulls of rows p0 <= p < p1
+// from sx[q], sy[q] for q0 <= q < q1, row after row, as SymmetricBlockFn hands
+// them on. ColumnsOnlyFn needs every row before every column (p1 <= q0) and
+// q0 a multiple of 8; it may write into the padding past m.
+using RowsOnlyFn = void (*)(const PullRowArgs&, int p0, int p1, int q0, int q1, RowCarry* carry);
+using ColumnsOnlyFn = void (*)(const PullRowArgs&, int p0, int p1, int q0, int q1, double* sx, double* sy);
+
 // Adds row p's carried sums to sx, sy, combined in a fixed order, and sets near.
 void finishRow(const RowCarry& c, int p, PowKind kind, double& sx, double& sy, double& near);
 // Pull of every attractor on each of n bodies at (xs[k], ys[k]) that are not
@@ -72,6 +83,8 @@ using PulledFn = void (*)(const PullRowArgs&, const double* xs, const double* ys
 struct KernelSet {
     SymmetricFn symmetric;
     SymmetricBlockFn symmetricBlock;
+    RowsOnlyFn rowsOnly;
+    ColumnsOnlyFn columnsOnly;
     PulledFn pulled;
     const char* name;
 };

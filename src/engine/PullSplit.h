@@ -2,25 +2,31 @@
 // The pull sums of one tick shared among the workers of a pool, with the very
 // sums of one thread, bit for bit.
 //
-// The symmetric loop hands each pull on to the later attractor's sum, so a
-// column's sum is built row after row, and a row's partial sums column after
-// column. It is cut into bands of rows, about eight of them, and blocks of
-// kColumns columns (the first column block narrower, so that the last ends
-// where the attractors do and every row ends on whole vectors, as in the
-// single loop). A block is ready once the block to its left (same rows) and
-// the block above it (same columns, the band before) are done: every sum is
-// then built in the order of the single loop, and no two workers ever touch
-// the same entry. Any worker takes any ready block, the next one of its own
-// band first, else the ready one nearest the top: a worker that is slow, or
-// put aside by the system for another program, holds up only what truly waits
-// for its block. A block's column sums pass from one worker's cache to the
-// other's when the band below is another worker's: tall bands keep that small
-// next to the work of a block.
+// The symmetric loop works out each pair's pull once and hands it on both
+// ways: into the row's partial sums (the earlier attractor's) and into the
+// column's sum (the later one's). A column's sum is built row after row, so
+// cutting the loop into pieces for threads to share would make every piece
+// wait for the one above it, and pass its sums from one processor's cache to
+// the other's: the threads would spend a third of the tick waiting.
+//
+// So each worker owns a range of attractors, rows and columns alike, and
+// works out for itself every pull its sums need:
+//  - the pulls handed on to its columns from the rows before its range, in row
+//    order (ColumnsOnlyFn);
+//  - its own corner of the loop, as the single loop does it (SymmetricBlockFn);
+//  - the pulls on its rows from the columns after its range (RowsOnlyFn).
+// The pairs between two ranges are thus worked out twice, once for each side,
+// at about 0.8 of the cost of a whole pair each; in return no worker ever
+// waits for another nor reads what another writes. Every sum is built in the
+// order of the single loop, so the cuts may lie anywhere: they are moved from
+// tick to tick so that the workers finish together (Balance).
 // The bodies beyond the planetoid factor, each summed on its own, are taken in
-// chunks of kChunk whenever no block is ready.
+// chunks of kChunk by whoever is done with its range.
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -39,134 +45,118 @@ struct PullArrays {
     double *bsx, *bsy, *bnear;  // their sums
 };
 
+// Where to cut the attractors among workers so that they finish together:
+// each worker's speed, in pairs a second, is learnt from the time its range
+// took. A range of s rows among m costs s^2 / 2 pairs of its own corner and
+// s (m - s) pairs worked out for one side only, wherever it lies.
+class Balance {
+public:
+    static constexpr int kMaxWorkers = 64;
+    // What a pair worked out for one side costs against a whole pair.
+    static constexpr double kOneSide = 0.8;
+
+    static double cost(double s, double m) { return s * s / 2 + kOneSide * s * (m - s); }
+
+    // The first attractor of each of `workers` ranges and the end, m: cuts[w]
+    // .. cuts[w + 1] - 1 is worker w's range. Cuts are multiples of 8, so that
+    // no two workers write into the same cache line of the sums.
+    void cut(int m, int workers, std::array<int, kMaxWorkers + 1>& cuts) const;
+
+    // Worker w's range of s rows among m took `seconds`.
+    void took(int w, int s, int m, double seconds);
+
+    double speed(int w) const { return speed_[static_cast<std::size_t>(w)]; }
+    // Sets a worker's speed outright (for tests: the cuts may lie anywhere).
+    void setSpeed(int w, double pairsPerSecond) { speed_[static_cast<std::size_t>(w)] = pairsPerSecond; }
+
+private:
+    std::array<double, kMaxWorkers> speed_{};  // 0 until timed: as fast as the others
+};
+
 class PullSplit {
 public:
-    // Multiples of 8, so that blocks and chunks begin where a vector does.
-    static constexpr int kMinRows = 32;
-    static constexpr int kColumns = 128;
-    static constexpr int kChunk = 64;
-    static_assert(kMinRows % 8 == 0 && kColumns % 8 == 0 && kChunk % 8 == 0);
-
-    // The rows of a band for m attractors: an eighth of them, a multiple of 8.
-    static int bandRows(int m) { return std::max(kMinRows, (m + 63) / 64 * 8); }
+    static constexpr int kChunk = 64;  // a multiple of 8, where a vector begins
+    static_assert(kChunk % 8 == 0);
 
     PullSplit() : carry_(kSlots), shared_(std::make_unique<Shared>()) {}
 
-    // Before each tick, on the thread that starts the job: m attractors.
-    void reset(int m)
+    // Before each tick, on the thread that starts the job: m attractors
+    // shared among `workers`.
+    void reset(int m, int workers)
     {
-        Shared& s = *shared_;
-        rows_ = bandRows(m);
-        s.bandsDone.store(0, std::memory_order_relaxed);
-        s.nextChunk.store(0, std::memory_order_relaxed);
-        s.open.store(0, std::memory_order_relaxed);
-        for (int i = 0; i < bands(m); ++i) {
-            s.band[i].taken.store(firstBlock(m, i), std::memory_order_relaxed);
-            s.band[i].done.store(firstBlock(m, i), std::memory_order_relaxed);
-        }
+        workers_ = std::clamp(workers, 1, Balance::kMaxWorkers);
+        m_ = m;
+        balance_.cut(m, workers_, cuts_);
+        shared_->nextChunk.store(0, std::memory_order_relaxed);
+        start_ = std::chrono::steady_clock::now();
     }
 
-    // One worker's share. rowsDone(p0, p1) is called once rows p0 .. p1 - 1
+    // Worker w's share. rowsDone(p0, p1) is called once rows p0 .. p1 - 1
     // have their final sums, bodiesDone(b0, b1) likewise for the other bodies.
     template <class Rows, class Bodies>
-    void work(const KernelSet& k, const PullArrays& a, Rows rowsDone, Bodies bodiesDone)
+    void work(int w, const KernelSet& k, const PullArrays& a, Rows rowsDone, Bodies bodiesDone)
     {
-        const int m = a.args.m, nBands = bands(m), columns = columnBlocks(m);
+        if (w < workers_) {
+            const int p0 = cuts_[static_cast<std::size_t>(w)], p1 = cuts_[static_cast<std::size_t>(w) + 1];
+            if (p0 < p1) {
+                const PullRowArgs& r = a.args;
+                // The places were just written on the thread that packed them:
+                // ask for all of them at once rather than a line at a time.
+                if (w > 0)
+                    for (int q = 0; q < r.m; q += 8) {
+                        __builtin_prefetch(r.x + q);
+                        __builtin_prefetch(r.y + q);
+                        __builtin_prefetch(r.g + q);
+                    }
+                k.columnsOnly(r, 0, p0, p0, p1, a.asx, a.asy);
+                std::fill(carry_.begin() + p0, carry_.begin() + p1, RowCarry{});
+                k.symmetricBlock(r, p0, p1, p0, p1, a.asx, a.asy, carry_.data());
+                k.rowsOnly(r, p0, p1, p1, m_, carry_.data());
+                for (int p = p0; p < p1; ++p) finishRow(carry_[p], p, r.kind, a.asx[p], a.asy[p], a.anear[p]);
+                rowsDone(p0, p1);
+            }
+            shared_->took[static_cast<std::size_t>(w)].seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+        }
+        // Then chunks of the other bodies, while any are left.
         const int chunks = (a.nb + kChunk - 1) / kChunk;
-        Shared& s = *shared_;
-        int own = -1;  // the band of the last block this worker did
-        Patience patience;
-        for (;;) {
-            int i = -1, j = -1;
-            if (own >= 0 && take(own, m, j)) i = own;
-            for (int b = s.open.load(std::memory_order_relaxed); i < 0 && b < nBands; ++b)
-                if (take(b, m, j)) i = b;
-            if (i >= 0) {
-                block(k, a, i, j);
-                if (j + 1 == columns) {
-                    const int p0 = i * rows_, p1 = std::min(m, p0 + rows_);
-                    for (int p = p0; p < p1; ++p)
-                        finishRow(carry_[p], p, a.args.kind, a.asx[p], a.asy[p], a.anear[p]);
-                    rowsDone(p0, p1);
-                    s.bandsDone.fetch_add(1, std::memory_order_relaxed);
-                }
-                own = i;
-                patience = Patience();
-                continue;
-            }
-            // No block ready: a chunk of the other bodies meanwhile.
-            if (int c = s.nextChunk.load(std::memory_order_relaxed); c < chunks) {
-                if (s.nextChunk.compare_exchange_weak(c, c + 1, std::memory_order_relaxed)) {
-                    const int b0 = c * kChunk, b1 = std::min(a.nb, b0 + kChunk);
-                    k.pulled(a.args, a.bx + b0, a.by + b0, b1 - b0, a.bsx + b0, a.bsy + b0, a.bnear + b0);
-                    bodiesDone(b0, b1);
-                }
-                continue;
-            }
-            if (s.bandsDone.load(std::memory_order_relaxed) == nBands) return;
-            patience.wait();
+        for (int c = shared_->nextChunk.fetch_add(1, std::memory_order_relaxed); c < chunks;
+             c = shared_->nextChunk.fetch_add(1, std::memory_order_relaxed)) {
+            const int b0 = c * kChunk, b1 = std::min(a.nb, b0 + kChunk);
+            k.pulled(a.args, a.bx + b0, a.by + b0, b1 - b0, a.bsx + b0, a.bsy + b0, a.bnear + b0);
+            bodiesDone(b0, b1);
         }
     }
+
+    // After the job, on the thread that ran it: learns from the time each
+    // range took to be done, from the start of the job (a worker that was
+    // late to wake counts as slower), where to cut next time.
+    void rebalance()
+    {
+        for (int w = 0; w < workers_; ++w) {
+            const auto i = static_cast<std::size_t>(w);
+            balance_.took(w, cuts_[i + 1] - cuts_[i], m_, shared_->took[i].seconds);
+        }
+    }
+
+    Balance& balance() { return balance_; }
+    // The first attractor of worker w's range this tick (w = workers: m).
+    int cut(int w) const { return cuts_[static_cast<std::size_t>(w)]; }
 
 private:
-    static constexpr int kBands = (kSlots + kMinRows - 1) / kMinRows;
-    int bands(int m) const { return (m + rows_ - 1) / rows_; }
-    // The columns up to m rounded up to a whole vector, in blocks of kColumns
-    // but the first, which takes what is left over.
-    static int columnBlocks(int m) { return ((m + 7) / 8 * 8 + kColumns - 1) / kColumns; }
-    static int firstWidth(int m) { return (m + 7) / 8 * 8 - (columnBlocks(m) - 1) * kColumns; }
-    static int blockStart(int m, int j) { return j == 0 ? 0 : firstWidth(m) + (j - 1) * kColumns; }
-    // The column block of the first pair of band i (there is always one: the
-    // band's first row, a multiple of 8, lies before the last whole vector).
-    int firstBlock(int m, int i) const
-    {
-        const int q = i * rows_ + 1;
-        return q < firstWidth(m) ? 0 : 1 + (q - firstWidth(m)) / kColumns;
-    }
-
-    // Takes the next block of band i if it is ready: j is its column block.
-    bool take(int i, int m, int& j)
-    {
-        Shared& s = *shared_;
-        Band& b = s.band[i];
-        const int columns = columnBlocks(m);
-        int next = b.done.load(std::memory_order_acquire);
-        if (next >= columns) {
-            // Every block of the band taken: later looks start further on.
-            int open = i;
-            if (s.open.load(std::memory_order_relaxed) == i)
-                s.open.compare_exchange_strong(open, i + 1, std::memory_order_relaxed);
-            return false;
-        }
-        if (i > 0 && s.band[i - 1].done.load(std::memory_order_acquire) <= next) return false;
-        if (!b.taken.compare_exchange_strong(next, next + 1, std::memory_order_relaxed)) return false;
-        j = next;
-        return true;
-    }
-
-    // Block (i, j), then tells whoever waits for it.
-    void block(const KernelSet& k, const PullArrays& a, int i, int j)
-    {
-        const int m = a.args.m, p0 = i * rows_, p1 = std::min(m, p0 + rows_);
-        if (j == firstBlock(m, i)) std::fill(carry_.begin() + p0, carry_.begin() + p1, RowCarry{});
-        k.symmetricBlock(a.args, p0, p1, blockStart(m, j), blockStart(m, j + 1), a.asx, a.asy, carry_.data());
-        shared_->band[i].done.store(j + 1, std::memory_order_release);
-    }
-
-    // A band's blocks, each counter on a cache line of its own, so that
-    // workers at their blocks side by side do not slow each other down.
-    struct alignas(64) Band {
-        std::atomic<int> taken{0};  // the next column block nobody has taken
-        alignas(64) std::atomic<int> done{0};  // one past the last column block done
+    // What each worker reports, on a cache line of its own.
+    struct alignas(64) Took {
+        double seconds = 0;
     };
     struct Shared {
-        std::atomic<int> bandsDone{0};  // bands with every block done
         std::atomic<int> nextChunk{0};  // the next chunk of other bodies
-        std::atomic<int> open{0};       // no band before it has a block left
-        Band band[kBands];
+        std::array<Took, Balance::kMaxWorkers> took;
     };
 
-    int rows_ = kMinRows;  // of a band, this tick
+    int workers_ = 1, m_ = 0;
+    std::chrono::steady_clock::time_point start_;
+    std::array<int, Balance::kMaxWorkers + 1> cuts_{};
+    Balance balance_;
     AlignedVector<RowCarry> carry_;
     std::unique_ptr<Shared> shared_;
 };
