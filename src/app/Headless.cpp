@@ -17,6 +17,7 @@
 #include "app/RunJournal.h"
 #include "app/VideoRecorder.h"
 #include "base/Numbers.h"
+#include "engine/Pull.h"
 #include "panel/Farewell.h"
 #include "panel/CurvePanel.h"
 #include "panel/Links.h"
@@ -64,7 +65,7 @@ QString usageText()
         "--kernels NAME runs the pull loops compiled for that instruction set (every\n"
         "set gives the same galaxy bit for bit); this computer runs: %1.\n"
         "--threads N shares the tick among N threads (1 to 256; by default one per\n"
-        "core this process may use, here %4) once some 150000 pairs of bodies pull\n"
+        "core this process may use, here %4) once some %5 pairs of bodies pull\n"
         "each other; every count gives the same galaxy bit for bit.\n"
         "\n"
         "With --headless the same window runs offscreen and carries out the actions in\n"
@@ -136,7 +137,8 @@ QString usageText()
         .arg(kernelNames().join(", "))
         .arg(kHeadlessMax)
         .arg(menuActionNames().join(", "))
-        .arg(usableCores());
+        .arg(usableCores())
+        .arg(Threading::kFromPairs);
 }
 
 QStringList kernelNames()

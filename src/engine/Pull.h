@@ -26,16 +26,17 @@ namespace orb {
 void addPull(World& w, int i, double sumX, double sumY);
 
 // How many threads share the pull sums, and from what size on. Below it
-// handing the bodies to the other thread and its sums back, and the blocks
-// waiting on one another, cost more than the second thread saves: on a
-// two-core machine the galaxies, with three attractors and a thousand stars
-// (3000 pairs), take 1.4 to 1.7 times as long shared, 500 bodies all
-// attracting (125000 pairs) about as long, 600 (180000 pairs) a tenth less
-// and a thousand (500000 pairs) a quarter less.
+// waking the other thread, handing it the bodies and taking its sums back, and
+// the pairs that both work out (PullSplit), cost more than the second thread
+// saves: on a two-core machine the galaxies, with three attractors and a
+// thousand stars (3000 pairs), take 1.5 times as long shared; 40000 to 45000
+// pairs take about as long; 95000 pairs a tenth less or about as long; 180000
+// a fifth to a third less and a thousand bodies all attracting (500000 pairs)
+// a quarter less.
 struct Threading {
     // The pairs a tick sums (m (m - 1) / 2 among m attractors, m for each
     // other body) from which the threads share them.
-    static constexpr long kFromPairs = 150000;
+    static constexpr long kFromPairs = 60000;
     int threads = 1;  // in all, the ticking thread included
     long fromPairs = kFromPairs;
     // Whether a tick may go back to one thread while sharing is found slower

@@ -51,7 +51,7 @@ struct PullArrays {
 // s (m - s) pairs worked out for one side only, wherever it lies.
 class Balance {
 public:
-    static constexpr int kMaxWorkers = 64;
+    static constexpr int kMaxWorkers = 256;  // as many as --threads takes
     // What a pair worked out for one side costs against a whole pair.
     static constexpr double kOneSide = 0.8;
 
