@@ -60,6 +60,13 @@ MergePass::MergePass()
 
 void MergePass::run(World& w, Canvas& canvas, RandomSource& rnd, TickStats& st)
 {
+    find(w);
+    apply(w, canvas, rnd, st);
+}
+
+void MergePass::find(const World& w)
+{
+    candidates_.clear();
     const int n = lastBody(w);
     const double cR = w.coreRadius;
     if (n < 2 || !(cR > 0)) return;  // d < cR can never hold
@@ -120,7 +127,6 @@ void MergePass::run(World& w, Canvas& canvas, RandomSource& rnd, TickStats& st)
 
     // Each pair of neighbouring cells once: the rest of a body's own cell and the
     // cell to its right, then the three cells below.
-    candidates_.clear();
     const double cR2 = cR * cR;  // exact; sqrt(d2) < cR implies d2 < cR2
     const double* gx = gx_.data();
     const double* gy = gy_.data();
@@ -145,11 +151,14 @@ void MergePass::run(World& w, Canvas& canvas, RandomSource& rnd, TickStats& st)
         check(a, a + 1, start[c + 2]);
         check(a, start[c + rowW - 1], start[c + rowW + 2]);
     }
-    if (candidates_.empty()) return;
     // The pair-by-pair pass meets each close pair first as (higher, lower).
     std::sort(candidates_.begin(), candidates_.end(), [](const auto& a, const auto& b) {
         return a.first != b.first ? a.first > b.first : a.second > b.second;
     });
+}
+
+void MergePass::apply(World& w, Canvas& canvas, RandomSource& rnd, TickStats& st)
+{
     for (const auto& [i, j] : candidates_) {
         if (w.outOfPlay[i] == 1 || w.outOfPlay[j] == 1) continue;
         mergeBodies(w, canvas, rnd, i, j);

@@ -26,6 +26,11 @@ class MergePass {
 public:
     MergePass();
     void run(World& w, Canvas& canvas, RandomSource& rnd, TickStats& st);
+    // The two halves of run: the close pairs, from the places and who is in
+    // play only (which the pull pass leaves as they are, so that they may be
+    // found while it runs), then the merges.
+    void find(const World& w);
+    void apply(World& w, Canvas& canvas, RandomSource& rnd, TickStats& st);
 
 private:
     static constexpr int kMaxCells = 6 * kSlots + 8;

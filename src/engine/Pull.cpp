@@ -128,10 +128,11 @@ void PullPass::bodiesDone(const Tick& t, int b0, int b1, std::vector<Event>& ev)
     }
 }
 
-void PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource& rnd, TickStats& st)
+bool PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource& rnd, TickStats& st,
+                   const std::function<void()>& aside)
 {
     const int n = lastBody(w);
-    if (n < 0) return;
+    if (n < 0) return false;
     // Only bodies numbered up to the planetoid factor attract (all of them when
     // the factor is not even a number, as no comparison with it holds).
     const double pf = in.planetoidFactor;
@@ -181,6 +182,7 @@ void PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource&
                                 by_.data(), nb,          bsx_.data(), bsy_.data(),   bnear_.data()};
         split_.reset(m, pool_->size());
         auto job = [&](int worker) {
+            if (aside && worker == pool_->size() - 1) aside();
             std::vector<Event>& ev = found_[static_cast<std::size_t>(worker)];
             ev.clear();
             split_.work(
@@ -215,6 +217,7 @@ void PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource&
             if (i > 0) addPull(w, i, sumX_[i], sumY_[i]);
         }
     }
+    return share && aside;
 }
 
 }  // namespace orb

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -47,7 +48,10 @@ struct Threading {
 class PullPass {
 public:
     explicit PullPass(const KernelSet& kernels, Threading threading = {});
-    void run(World& w, const TickInputs& in, Canvas& canvas, RandomSource& rnd, TickStats& st);
+    // aside: work that only reads the world, which the last thread does before
+    // its share when the sums are shared; whether it was done.
+    bool run(World& w, const TickInputs& in, Canvas& canvas, RandomSource& rnd, TickStats& st,
+             const std::function<void()>& aside = {});
     const KernelSet& kernels() const { return kernels_; }
     int threads() const { return pool_ ? pool_->size() : 1; }
 

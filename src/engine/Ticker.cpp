@@ -24,8 +24,11 @@ TickStats Ticker::tick(World& w, const TickInputs& in, Canvas& canvas, RandomSou
     w.gravityExponent = in.gravityExponent;  // read afresh every tick
     starStep(w, in.starInterval, starMaker);
     st.borderEvents += movePass(w, rnd, in);
-    pull_.run(w, in, canvas, rnd, st);
-    merge_.run(w, canvas, rnd, st);
+    // The close pairs are found from the places, which the pull pass leaves
+    // as they are: beside it, on a thread of its own, when it shares its sums.
+    const World& seen = w;
+    if (!pull_.run(w, in, canvas, rnd, st, [&] { merge_.find(seen); })) merge_.find(w);
+    merge_.apply(w, canvas, rnd, st);
     return st;
 }
 
