@@ -47,22 +47,7 @@ const KernelSet* findKernelSet(std::string_view name)
 
 void finishRow(const RowCarry& c, int p, PowKind kind, double& sx, double& sy, double& near)
 {
-    near = c.near[0];
-    for (int l = 1; l < kRowLanes; ++l) near = c.near[l] < near ? c.near[l] : near;
-    if (kind == PowKind::General) {
-        sx += c.x[0];
-        sy += c.y[0];
-        return;
-    }
-    // Partial sum l of the row takes the pairs q = p + 1 + l + 8k.
-    static_assert(kRowLanes == 8);
-    double lx[kRowLanes], ly[kRowLanes];
-    for (unsigned l = 0; l < kRowLanes; ++l) {
-        lx[l] = c.x[(static_cast<unsigned>(p) + 1 + l) & 7];
-        ly[l] = c.y[(static_cast<unsigned>(p) + 1 + l) & 7];
-    }
-    sx += ((lx[0] + lx[1]) + (lx[2] + lx[3])) + ((lx[4] + lx[5]) + (lx[6] + lx[7]));
-    sy += ((ly[0] + ly[1]) + (ly[2] + ly[3])) + ((ly[4] + ly[5]) + (ly[6] + ly[7]));
+    combineRow(c, p, kind, sx, sy, near);
 }
 
 PowKind powKindOf(double e)

@@ -7,7 +7,7 @@
 //    work is cut up between threads: each body's pulled sum runs in attractor
 //    order; each row of the symmetric loop sums into eight partial sums, each
 //    taking every eighth pair of the row, combined in a fixed order at the end
-//    (finishRow), and the pulls a row hands on to later attractors are added to
+//    (combineRow), and the pulls a row hands on to later attractors are added to
 //    their sums in row order.
 // The loops spell their vectors out with the compiler's vector types, every
 // lane computed exactly as the plain expression would be. Only builtins and
@@ -351,7 +351,7 @@ void symmetricT(const PullRowArgs& a, double* __restrict sx, double* __restrict 
     for (int p = 0; p < a.m; ++p) {
         RowCarry c{};
         rowT<P>(a, p, 0, a.m, sx, sy, c);
-        finishRow(c, p, a.kind, sx[p], sy[p], near[p]);
+        combineRow(c, p, a.kind, sx[p], sy[p], near[p]);
     }
 }
 
@@ -430,7 +430,7 @@ void symmetricGeneral(const PullRowArgs& a, double* sx, double* sy, double* near
     for (int p = 0; p < a.m; ++p) {
         RowCarry c{};
         generalRow(a, p, 0, a.m, sx, sy, c);
-        finishRow(c, p, a.kind, sx[p], sy[p], near[p]);
+        combineRow(c, p, a.kind, sx[p], sy[p], near[p]);
     }
 }
 
@@ -511,6 +511,11 @@ void symmetricBlock(const PullRowArgs& a, int p0, int p1, int q0, int q1, double
     }
 }
 
+void finishRows(const RowCarry* carry, int p0, int p1, PowKind kind, double* sx, double* sy, double* near)
+{
+    for (int p = p0; p < p1; ++p) combineRow(carry[p], p, kind, sx[p], sy[p], near[p]);
+}
+
 void rowsOnly(const PullRowArgs& a, int p0, int p1, int q0, int q1, RowCarry* carry)
 {
     switch (a.kind) {
@@ -545,6 +550,6 @@ void pulled(const PullRowArgs& a, const double* xs, const double* ys, int n, dou
 }  // namespace
 
 extern const KernelSet kernels;
-const KernelSet kernels{&symmetric, &symmetricBlock, &rowsOnly, &columnsOnly, &pulled, ORB_KERNEL_NAME};
+const KernelSet kernels{&symmetric, &symmetricBlock, &rowsOnly, &columnsOnly, &finishRows, &pulled, ORB_KERNEL_NAME};
 
 }  // namespace orb::ORB_KERNEL_NS

@@ -73,6 +73,33 @@ using ColumnsOnlyFn = void (*)(const PullRowArgs&, int p0, int p1, int q0, int q
 
 // Adds row p's carried sums to sx, sy, combined in a fixed order, and sets near.
 void finishRow(const RowCarry& c, int p, PowKind kind, double& sx, double& sy, double& near);
+// finishRow for rows p0 .. p1 - 1.
+using FinishRowsFn = void (*)(const RowCarry* carry, int p0, int p1, PowKind kind, double* sx, double* sy,
+                              double* near);
+
+// What finishRow does, compiled into each file that calls it with that file's
+// own instructions (internal linkage: no copy built for a wider instruction
+// set can stand in for another).
+static inline void combineRow(const RowCarry& c, int p, PowKind kind, double& sx, double& sy, double& near)
+{
+    near = c.near[0];
+    for (int l = 1; l < kRowLanes; ++l) near = c.near[l] < near ? c.near[l] : near;
+    if (kind == PowKind::General) {
+        sx += c.x[0];
+        sy += c.y[0];
+        return;
+    }
+    // Partial sum l of the row takes the pairs q = p + 1 + l + 8k.
+    static_assert(kRowLanes == 8);
+    double lx[kRowLanes], ly[kRowLanes];
+    for (unsigned l = 0; l < kRowLanes; ++l) {
+        lx[l] = c.x[(static_cast<unsigned>(p) + 1 + l) & 7];
+        ly[l] = c.y[(static_cast<unsigned>(p) + 1 + l) & 7];
+    }
+    sx += ((lx[0] + lx[1]) + (lx[2] + lx[3])) + ((lx[4] + lx[5]) + (lx[6] + lx[7]));
+    sy += ((ly[0] + ly[1]) + (ly[2] + ly[3])) + ((ly[4] + ly[5]) + (ly[6] + ly[7]));
+}
+
 // Pull of every attractor on each of n bodies at (xs[k], ys[k]) that are not
 // attractors. Sets sx[k], sy[k] to the sums, taken in attractor order, and
 // near[k] to the smallest r2 from body k to an attractor.
@@ -85,6 +112,7 @@ struct KernelSet {
     SymmetricBlockFn symmetricBlock;
     RowsOnlyFn rowsOnly;
     ColumnsOnlyFn columnsOnly;
+    FinishRowsFn finishRows;
     PulledFn pulled;
     const char* name;
 };

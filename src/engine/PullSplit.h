@@ -112,7 +112,7 @@ public:
                 std::fill(carry_.begin() + p0, carry_.begin() + p1, RowCarry{});
                 k.symmetricBlock(r, p0, p1, p0, p1, a.asx, a.asy, carry_.data());
                 k.rowsOnly(r, p0, p1, p1, m_, carry_.data());
-                for (int p = p0; p < p1; ++p) finishRow(carry_[p], p, r.kind, a.asx[p], a.asy[p], a.anear[p]);
+                k.finishRows(carry_.data(), p0, p1, r.kind, a.asx, a.asy, a.anear);
                 rowsDone(p0, p1);
             }
             shared_->took[static_cast<std::size_t>(w)].seconds =
