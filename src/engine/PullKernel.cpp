@@ -341,6 +341,16 @@ void columnsOnlyT(const PullRowArgs& a, int p0, int p1, int q0, int q1, double* 
     const double bound = pullBound(a.pR2);
     int q = q0;
     for (; q + kSide * kWidth <= q1; q += kSide * kWidth) columnsFrom<P, kSide>(a, bound, p0, p1, q, sx, sy);
+    // What is left in fewer passes, still several vectors side by side; the
+    // last may reach into the padding.
+    if (q + 4 * kWidth <= q1) {
+        columnsFrom<P, 4>(a, bound, p0, p1, q, sx, sy);
+        q += 4 * kWidth;
+    }
+    if (q + 2 * kWidth <= q1) {
+        columnsFrom<P, 2>(a, bound, p0, p1, q, sx, sy);
+        q += 2 * kWidth;
+    }
     for (; q < q1; q += kWidth) columnsFrom<P, 1>(a, bound, p0, p1, q, sx, sy);
 }
 

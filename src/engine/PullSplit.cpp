@@ -16,9 +16,11 @@ double rowsFor(double c, double m)
     return std::min(m, 2 * c / (b + std::sqrt(d)));
 }
 
+int roundTo8(double v) { return static_cast<int>(std::lround(v / 8)) * 8; }
+
 }  // namespace
 
-void Balance::cut(int m, int workers, std::array<int, kMaxWorkers + 1>& cuts) const
+void Balance::cut(int m, int workers, std::array<int, kMaxWorkers + 1>& cuts, int& strip) const
 {
     workers = std::clamp(workers, 1, kMaxWorkers);
     // Workers not timed yet count as fast as the others are on average.
@@ -45,17 +47,45 @@ void Balance::cut(int m, int workers, std::array<int, kMaxWorkers + 1>& cuts) co
     cuts[0] = 0;
     for (int w = 0; w < workers; ++w) {
         sum += rowsFor(hi * speedOf(w), dm);
-        const int c = static_cast<int>(std::lround(sum / 8)) * 8;
-        cuts[static_cast<std::size_t>(w) + 1] = w + 1 == workers ? m : std::clamp(c, cuts[static_cast<std::size_t>(w)], m);
+        cuts[static_cast<std::size_t>(w) + 1] =
+            w + 1 == workers ? m : std::clamp(roundTo8(sum), cuts[static_cast<std::size_t>(w)], m);
     }
+    strip = cuts[1];
+    if (workers != 2 || m < 64) return;
+
+    // Two workers, with the strip: worker 0 takes rows 0 .. k - 1 and the
+    // strip up to j, worker 1 the rest. With a, b, c, d the speeds of the
+    // parts (kCornerAndStrip, kRows, kColumns, kCorner), each in its own pairs
+    // a second, worker 1 neither waits for the strip nor is kept waiting for
+    // it when
+    //   (k^2 / 2 + k (j - k)) / a = k (m - j) / c,
+    // and both finish together when besides
+    //   k (m - j) / b = (m - k)^2 / 2 / d.
+    // So j = (m a/c + k/2) / (1 + a/c), and 2 k m - k^2 = (b/d) (1 + a/c) (m - k)^2,
+    // which has one root between 0 and m.
+    auto part = [&](Part p) {
+        const double v = partSpeed_[p];
+        return v > 0 ? v : 1;
+    };
+    const double ac = part(kCornerAndStrip) / part(kColumns), bd = part(kRows) / part(kCorner);
+    auto f = [&](double k) { return 2 * k * dm - k * k - bd * (1 + ac) * (dm - k) * (dm - k); };
+    double klo = 0, khi = dm;
+    for (int i = 0; i < 50; ++i) {
+        const double k = (klo + khi) / 2;
+        (f(k) < 0 ? klo : khi) = k;
+    }
+    const double j = (dm * ac + khi / 2) / (1 + ac);
+    const int k8 = std::clamp(roundTo8(khi), 8, m), j8 = std::clamp(roundTo8(j), k8, m);
+    if (!(j > khi) || k8 >= m) return;  // no strip pays: the ranges as above
+    cuts[1] = k8;
+    strip = j8;
 }
 
-void Balance::took(int w, int s, int m, double seconds)
+void Balance::learn(double& v, double pairs, double seconds)
 {
-    // Ranges too small to time well teach nothing.
-    if (w < 0 || w >= kMaxWorkers || s < 32 || !(seconds > 0) || !std::isfinite(seconds)) return;
-    double& v = speed_[static_cast<std::size_t>(w)];
-    double sample = cost(s, m) / seconds;
+    // Jobs too small to time well teach nothing.
+    if (!(pairs >= 4096) || !(seconds > 0) || !std::isfinite(seconds)) return;
+    double sample = pairs / seconds;
     if (v == 0) {
         v = sample;
         return;
@@ -64,6 +94,16 @@ void Balance::took(int w, int s, int m, double seconds)
     // cut a little only.
     sample = std::clamp(sample, v / 2, 2 * v);
     v = 0.8 * v + 0.2 * sample;
+}
+
+void Balance::took(int w, double pairs, double seconds)
+{
+    if (w >= 0 && w < kMaxWorkers) learn(speed_[static_cast<std::size_t>(w)], pairs, seconds);
+}
+
+void Balance::tookPart(Part part, double pairs, double seconds)
+{
+    if (part >= 0 && part < kParts) learn(partSpeed_[part], pairs, seconds);
 }
 
 }  // namespace orb

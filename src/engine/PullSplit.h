@@ -16,8 +16,12 @@
 //  - its own corner of the loop, as the single loop does it (SymmetricBlockFn);
 //  - the pulls on its rows from the columns after its range (RowsOnlyFn).
 // The pairs between two ranges are thus worked out twice, once for each side,
-// at about 0.8 of the cost of a whole pair each; in return no worker ever
-// waits for another nor reads what another writes. Every sum is built in the
+// at about 0.8 of the cost of a whole pair each; in return no worker waits for
+// another nor reads what another writes. With two workers, the first also
+// works out whole the pairs of its rows with the first columns of the second
+// one's range (the strip), which then needs no pulls of its own for those
+// columns but waits once, for the strip, before its corner: a tenth of the
+// pairs worked out twice are thus worked out once. Every sum is built in the
 // order of the single loop, so the cuts may lie anywhere: they are moved from
 // tick to tick so that the workers finish together (Balance).
 // The bodies beyond the planetoid factor, each summed on its own, are taken in
@@ -46,9 +50,10 @@ struct PullArrays {
 };
 
 // Where to cut the attractors among workers so that they finish together:
-// each worker's speed, in pairs a second, is learnt from the time its range
-// took. A range of s rows among m costs s^2 / 2 pairs of its own corner and
-// s (m - s) pairs worked out for one side only, wherever it lies.
+// each worker's speed, in pairs a second, is learnt from the pairs it worked
+// out and the time it took. A range of s rows among m costs s^2 / 2 pairs of
+// its own corner and s (m - s) pairs worked out for one side only, wherever it
+// lies; the strip moves some of the second worker's to the first.
 class Balance {
 public:
     static constexpr int kMaxWorkers = 256;  // as many as --threads takes
@@ -58,19 +63,32 @@ public:
     static double cost(double s, double m) { return s * s / 2 + kOneSide * s * (m - s); }
 
     // The first attractor of each of `workers` ranges and the end, m: cuts[w]
-    // .. cuts[w + 1] - 1 is worker w's range. Cuts are multiples of 8, so that
-    // no two workers write into the same cache line of the sums.
-    void cut(int m, int workers, std::array<int, kMaxWorkers + 1>& cuts) const;
+    // .. cuts[w + 1] - 1 is worker w's range; and the end of the strip, from
+    // cuts[1] (none) up to cuts[2]. Cuts are multiples of 8, so that no two
+    // workers write into the same cache line of the sums.
+    void cut(int m, int workers, std::array<int, kMaxWorkers + 1>& cuts, int& strip) const;
 
-    // Worker w's range of s rows among m took `seconds`.
-    void took(int w, int s, int m, double seconds);
+    // Worker w worked out `pairs` (counted as whole pairs) in `seconds`.
+    void took(int w, double pairs, double seconds);
+
+    // The parts of the work of two workers, each timed on its own, as their
+    // costs per pair differ: worker 0's corner and strip, and the pulls on its
+    // rows; worker 1's pulls handed on to its columns, and its corner.
+    enum Part { kCornerAndStrip, kRows, kColumns, kCorner, kParts };
+    void tookPart(Part part, double pairs, double seconds);
 
     double speed(int w) const { return speed_[static_cast<std::size_t>(w)]; }
-    // Sets a worker's speed outright (for tests: the cuts may lie anywhere).
+    double partSpeed(Part part) const { return partSpeed_[part]; }
+    // Sets a speed outright (for tests: the cuts may lie anywhere).
     void setSpeed(int w, double pairsPerSecond) { speed_[static_cast<std::size_t>(w)] = pairsPerSecond; }
+    void setPartSpeed(Part part, double pairsPerSecond) { partSpeed_[part] = pairsPerSecond; }
 
 private:
+    // Learns a speed from one more timing.
+    static void learn(double& speed, double pairs, double seconds);
+
     std::array<double, kMaxWorkers> speed_{};  // 0 until timed: as fast as the others
+    std::array<double, kParts> partSpeed_{};   // 0 until timed: as fast as the others
 };
 
 class PullSplit {
@@ -86,7 +104,8 @@ public:
     {
         workers_ = std::clamp(workers, 1, Balance::kMaxWorkers);
         m_ = m;
-        balance_.cut(m, workers_, cuts_);
+        balance_.cut(m, workers_, cuts_, strip_);
+        ++job_;
         shared_->nextChunk.store(0, std::memory_order_relaxed);
         start_ = std::chrono::steady_clock::now();
     }
@@ -98,25 +117,51 @@ public:
     {
         if (w < workers_) {
             const int p0 = cuts_[static_cast<std::size_t>(w)], p1 = cuts_[static_cast<std::size_t>(w) + 1];
-            if (p0 < p1) {
-                const PullRowArgs& r = a.args;
+            const PullRowArgs& r = a.args;
+            const double h = Balance::kOneSide, s = p1 - p0, m = m_;
+            double pairs = s * (s - 1) / 2, waited = 0;
+            if (w == 0) {
+                // The corner, then the strip, which worker 1 waits for.
+                std::fill(carry_.begin(), carry_.begin() + p1, RowCarry{});
+                k.symmetricBlock(r, 0, p1, 0, p1, a.asx, a.asy, carry_.data());
+                k.symmetricBlock(r, 0, p1, p1, strip_, a.asx, a.asy, carry_.data());
+                shared_->stripDone.store(job_, std::memory_order_release);
+                const auto stripped = std::chrono::steady_clock::now();
+                k.rowsOnly(r, 0, p1, strip_, m_, carry_.data());
+                shared_->parts[Balance::kCornerAndStrip] = {pairs + s * (strip_ - p1), seconds(start_, stripped)};
+                shared_->parts[Balance::kRows] = {s * (m - strip_), seconds(stripped, std::chrono::steady_clock::now())};
+                pairs += s * (strip_ - p1) + h * s * (m - strip_);
+            } else if (p0 < p1) {
                 // The places were just written on the thread that packed them:
                 // ask for all of them at once rather than a line at a time.
-                if (w > 0)
-                    for (int q = 0; q < r.m; q += 8) {
-                        __builtin_prefetch(r.x + q);
-                        __builtin_prefetch(r.y + q);
-                        __builtin_prefetch(r.g + q);
-                    }
-                k.columnsOnly(r, 0, p0, p0, p1, a.asx, a.asy);
+                for (int q = 0; q < r.m; q += 8) {
+                    __builtin_prefetch(r.x + q);
+                    __builtin_prefetch(r.y + q);
+                    __builtin_prefetch(r.g + q);
+                }
+                const int from = w == 1 ? strip_ : p0;  // the strip's columns come whole
+                k.columnsOnly(r, 0, p0, from, p1, a.asx, a.asy);
+                auto corner = std::chrono::steady_clock::now();
+                if (w == 1) shared_->parts[Balance::kColumns] = {double(p0) * (p1 - from), seconds(start_, corner)};
+                if (from > p0) {
+                    Patience patience;
+                    while (shared_->stripDone.load(std::memory_order_acquire) != job_) patience.wait();
+                    waited = patience.waited() * 1e-6;
+                    corner = std::chrono::steady_clock::now();
+                }
                 std::fill(carry_.begin() + p0, carry_.begin() + p1, RowCarry{});
                 k.symmetricBlock(r, p0, p1, p0, p1, a.asx, a.asy, carry_.data());
+                if (w == 1) shared_->parts[Balance::kCorner] = {pairs, seconds(corner, std::chrono::steady_clock::now())};
                 k.rowsOnly(r, p0, p1, p1, m_, carry_.data());
+                pairs += h * p0 * (p1 - from) + h * s * (m - p1);
+            }
+            if (p0 < p1) {
                 k.finishRows(carry_.data(), p0, p1, r.kind, a.asx, a.asy, a.anear);
                 rowsDone(p0, p1);
             }
-            shared_->took[static_cast<std::size_t>(w)].seconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+            Took& mine = shared_->took[static_cast<std::size_t>(w)];
+            mine.pairs = pairs;
+            mine.seconds = seconds(start_, std::chrono::steady_clock::now()) - waited;
         }
         // Then chunks of the other bodies, while any are left.
         const int chunks = (a.nb + kChunk - 1) / kChunk;
@@ -134,26 +179,39 @@ public:
     void rebalance()
     {
         for (int w = 0; w < workers_; ++w) {
-            const auto i = static_cast<std::size_t>(w);
-            balance_.took(w, cuts_[i + 1] - cuts_[i], m_, shared_->took[i].seconds);
+            const Took& t = shared_->took[static_cast<std::size_t>(w)];
+            balance_.took(w, t.pairs, t.seconds);
         }
+        if (workers_ == 2)
+            for (int i = 0; i < Balance::kParts; ++i)
+                balance_.tookPart(static_cast<Balance::Part>(i), shared_->parts[static_cast<std::size_t>(i)].pairs,
+                                  shared_->parts[static_cast<std::size_t>(i)].seconds);
     }
 
     Balance& balance() { return balance_; }
     // The first attractor of worker w's range this tick (w = workers: m).
     int cut(int w) const { return cuts_[static_cast<std::size_t>(w)]; }
+    // The end of the strip this tick.
+    int strip() const { return strip_; }
 
 private:
     // What each worker reports, on a cache line of its own.
     struct alignas(64) Took {
-        double seconds = 0;
+        double pairs = 0, seconds = 0;  // worked out, and how long that took
     };
     struct Shared {
-        std::atomic<int> nextChunk{0};  // the next chunk of other bodies
+        std::atomic<int> nextChunk{0};             // the next chunk of other bodies
+        alignas(64) std::atomic<unsigned> stripDone{0};  // the last job whose strip is done
         std::array<Took, Balance::kMaxWorkers> took;
+        std::array<Took, Balance::kParts> parts;  // of two workers
     };
+    static double seconds(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to)
+    {
+        return std::chrono::duration<double>(to - from).count();
+    }
 
-    int workers_ = 1, m_ = 0;
+    int workers_ = 1, m_ = 0, strip_ = 0;
+    unsigned job_ = 0;  // counts the jobs
     std::chrono::steady_clock::time_point start_;
     std::array<int, Balance::kMaxWorkers + 1> cuts_{};
     Balance balance_;

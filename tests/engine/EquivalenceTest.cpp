@@ -470,12 +470,16 @@ TEST(Equivalence, SumsCutIntoBlocksOrSharedAreTheWholeLoopsBitForBit)
                         << "blocks of " << rows << " rows by " << columns << " columns";
                 }
 
-                // The cuts between the workers' ranges move with their
-                // speeds: as learnt, and with the first worker four times
-                // as fast as the others or a quarter as fast.
+                // The cuts between the workers' ranges, and the strip, move
+                // with their speeds: as learnt, and with the first worker four
+                // times as fast as the others or a quarter as fast.
                 for (auto [pool, speed] : {std::pair{&pools[0], 0.0}, {&pools[1], 0.0}, {&pools[1], 4.0},
                                            {&pools[1], 0.25}, {&pools[2], 0.0}, {&pools[2], 4.0}}) {
                     for (int w = 0; w < pool->size(); ++w) split.balance().setSpeed(w, speed == 0 ? 0 : w == 0 ? speed : 1);
+                    for (auto part : {Balance::kCornerAndStrip, Balance::kRows})
+                        split.balance().setPartSpeed(part, speed);
+                    for (auto part : {Balance::kColumns, Balance::kCorner})
+                        split.balance().setPartSpeed(part, speed == 0 ? 0 : 1);
                     std::vector<double> ax = zeros(m), ay = zeros(m), anear = zeros(m);
                     std::vector<double> ox = zeros(nb), oy = zeros(nb), onear = zeros(nb);
                     std::vector<int> rowsDone(static_cast<std::size_t>(m)), bodiesDone(static_cast<std::size_t>(nb));
@@ -491,7 +495,7 @@ TEST(Equivalence, SumsCutIntoBlocksOrSharedAreTheWholeLoopsBitForBit)
                     split.rebalance();
                     EXPECT_TRUE(sameBits(firstM(ax, m), firstM(sx, m)) && sameBits(firstM(ay, m), firstM(sy, m)) &&
                                 sameBits(firstM(anear, m), firstM(near, m)))
-                        << "attractors, " << pool->size() << " threads, cut at " << split.cut(1);
+                        << "attractors, " << pool->size() << " threads, cut at " << split.cut(1) << ", strip to " << split.strip();
                     EXPECT_TRUE(sameBits(firstM(ox, nb), firstM(bsx, nb)) && sameBits(firstM(oy, nb), firstM(bsy, nb)) &&
                                 sameBits(firstM(onear, nb), firstM(bnear, nb)))
                         << "other bodies, " << pool->size() << " threads";

@@ -68,40 +68,76 @@ TEST(ShareChoice, OneTickHeldUpDoesNotTurnTheChoice)
 }
 
 // Where the attractors are cut among workers: on multiples of 8 up to the last
-// range, which ends at m; even for workers alike, more rows for a faster one,
-// and a tick held up moves the cut a little only.
+// range, which ends at m, and the strip within the second range; ranges that
+// cost alike for workers alike; a strip that keeps two workers from waiting
+// on each other; more for a faster worker, and a tick held up moves the cut a
+// little only.
 TEST(Balance, CutsOnWholeLinesAndGivesTheFasterWorkerMore)
 {
     std::array<int, Balance::kMaxWorkers + 1> cuts{};
-    for (int m : {0, 5, 8, 300, 999, 1000})
+    int strip = 0;
+    for (int m : {0, 5, 8, 64, 300, 999, 1000})
         for (int workers : {1, 2, 3}) {
             Balance b;
-            b.cut(m, workers, cuts);
+            b.cut(m, workers, cuts, strip);
             EXPECT_EQ(cuts[0], 0);
             EXPECT_EQ(cuts[static_cast<std::size_t>(workers)], m);
             for (int w = 1; w < workers; ++w) {
                 EXPECT_EQ(cuts[static_cast<std::size_t>(w)] % 8, 0) << m << " among " << workers;
                 EXPECT_LE(cuts[static_cast<std::size_t>(w) - 1], cuts[static_cast<std::size_t>(w)]);
             }
+            EXPECT_GE(strip, cuts[1]);
+            EXPECT_LE(strip, workers > 1 ? cuts[2] : m);
+            EXPECT_TRUE(strip % 8 == 0 || strip == m);
         }
 
-    Balance b;
-    b.cut(1000, 2, cuts);
-    EXPECT_NEAR(cuts[1], 500, 8);  // the two ranges cost alike wherever they lie
+    Balance three;
+    three.cut(999, 3, cuts, strip);
+    for (int w = 1; w < 3; ++w)
+        EXPECT_NEAR(Balance::cost(cuts[1] - cuts[0], 999), Balance::cost(cuts[w + 1] - cuts[w], 999), 8 * 999);
 
-    // Worker 1 took twice as long as worker 0 for the same rows.
-    b.took(0, 500, 1000, 100e-6);
-    b.took(1, 500, 1000, 200e-6);
-    b.cut(1000, 2, cuts);
+    // Two workers whose parts run as the kernels do here: a pair worked out
+    // for one side costs 0.8 of a whole one.
+    Balance b;
+    const double whole = 1e9, oneSide = whole / Balance::kOneSide;
+    for (auto [part, v] : {std::pair{Balance::kCornerAndStrip, whole}, {Balance::kRows, oneSide},
+                           {Balance::kColumns, oneSide}, {Balance::kCorner, whole}})
+        b.setPartSpeed(part, v);
+    auto times = [&](int m) {
+        const double k = cuts[1], j = strip;
+        const double stripDone = (k * k / 2 + k * (j - k)) / whole, columnsDone = k * (m - j) / oneSide;
+        return std::array{stripDone, columnsDone, stripDone + k * (m - j) / oneSide,
+                          std::max(stripDone, columnsDone) + (m - k) * (m - k) / 2 / whole};
+    };
+    b.cut(1000, 2, cuts, strip);
+    EXPECT_NEAR(cuts[1], 445, 8);
+    EXPECT_NEAR(strip, 567, 8);
+    auto t = times(1000);
+    EXPECT_NEAR(t[0], t[1], 8e-6);  // the strip is done as worker 1 needs it
+    EXPECT_NEAR(t[2], t[3], 8e-6);  // and both finish together
+
+    // Worker 1's parts twice as slow: worker 0 takes more.
+    b.setPartSpeed(Balance::kColumns, oneSide / 2);
+    b.setPartSpeed(Balance::kCorner, whole / 2);
+    b.cut(1000, 2, cuts, strip);
     const int skewed = cuts[1];
-    EXPECT_GT(skewed, 560);
-    EXPECT_NEAR(Balance::cost(skewed, 1000) / b.speed(0), Balance::cost(1000 - skewed, 1000) / b.speed(1), 2e-6);
+    EXPECT_GT(skewed, 550);
+    EXPECT_GT(strip, skewed);
 
     // One tick a hundred times slower shifts it by less than a tenth.
-    b.took(0, skewed, 1000, 100 * Balance::cost(skewed, 1000) / b.speed(0));
-    b.cut(1000, 2, cuts);
+    b.tookPart(Balance::kCornerAndStrip, 1e5, 100 * 1e5 / whole);
+    b.cut(1000, 2, cuts, strip);
     EXPECT_LT(skewed - cuts[1], 100);
     EXPECT_GE(skewed, cuts[1]);
+
+    // Speeds per worker, for more than two.
+    Balance c;
+    c.took(0, 1e5, 1e-4);
+    c.took(1, 1e5, 2e-4);
+    c.took(2, 1e5, 1e-4);
+    c.cut(1000, 3, cuts, strip);
+    EXPECT_LT(cuts[2] - cuts[1], cuts[1] - cuts[0]);
+    EXPECT_LT(cuts[2] - cuts[1], cuts[3] - cuts[2]);
 }
 
 }  // namespace
