@@ -37,7 +37,7 @@ void Balance::cut(int m, int workers, std::array<int, kMaxWorkers + 1>& cuts, in
     const double dm = m;
     double lo = 0, hi = 0;
     for (int w = 0; w < workers; ++w) hi = std::max(hi, cost(dm, dm) / speedOf(w));
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < 32; ++i) {  // to a few millionths of the range
         const double t = (lo + hi) / 2;
         double rows = 0;
         for (int w = 0; w < workers; ++w) rows += rowsFor(t * speedOf(w), dm);
@@ -70,7 +70,7 @@ void Balance::cut(int m, int workers, std::array<int, kMaxWorkers + 1>& cuts, in
     const double ac = part(kCornerAndStrip) / part(kColumns), bd = part(kRows) / part(kCorner);
     auto f = [&](double k) { return 2 * k * dm - k * k - bd * (1 + ac) * (dm - k) * (dm - k); };
     double klo = 0, khi = dm;
-    for (int i = 0; i < 50; ++i) {
+    for (int i = 0; i < 32; ++i) {
         const double k = (klo + khi) / 2;
         (f(k) < 0 ? klo : khi) = k;
     }

@@ -99,8 +99,12 @@ void WorkerPool::start(void (*fn)(void*, int), void* job)
 
 void WorkerPool::rouse()
 {
-    calls_.fetch_add(1, std::memory_order_release);
-    calls_.notify_all();
+    // A worker about to sleep counts itself first and then looks for a call
+    // or a job, and this counts the call first and then looks for sleepers:
+    // one of the two sees the other (all in one order, seq_cst), so no call
+    // into the system is made while nobody sleeps and no job is slept through.
+    calls_.fetch_add(1, std::memory_order_seq_cst);
+    if (sleepers_.load(std::memory_order_seq_cst) > 0) calls_.notify_all();
 }
 
 void WorkerPool::serve(int k)
@@ -110,8 +114,10 @@ void WorkerPool::serve(int k)
         auto moved = [&] { return generation_.load(std::memory_order_acquire) != seen; };
         // Watch; then sleep until called, by a job or by rouse(), and watch again.
         while (!watchFor(moved, kIdleWatchMicroseconds)) {
-            const std::uint32_t c = calls_.load(std::memory_order_acquire);
+            sleepers_.fetch_add(1, std::memory_order_seq_cst);
+            const std::uint32_t c = calls_.load(std::memory_order_seq_cst);
             if (!moved()) calls_.wait(c, std::memory_order_acquire);
+            sleepers_.fetch_sub(1, std::memory_order_relaxed);
         }
         seen = generation_.load(std::memory_order_acquire);
         if (stop_.load(std::memory_order_relaxed)) return;

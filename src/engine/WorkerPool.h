@@ -48,6 +48,7 @@ private:
     void* job_ = nullptr;
     std::atomic<std::uint32_t> generation_{0};  // counts the jobs handed out
     std::atomic<std::uint32_t> calls_{0};       // counts the wake-up calls
+    std::atomic<int> sleepers_{0};              // workers asleep or about to be
     std::atomic<int> finished_{0};              // workers done with the job
     std::atomic<bool> stop_{false};
 };
