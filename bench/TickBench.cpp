@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -93,13 +94,23 @@ void fastTick(benchmark::State& state, Config c, const KernelSet* kernels, Threa
     SeededRandom rnd(1);
     NullCanvas canvas;
     Ticker ticker(kernels ? *kernels : bestKernelSet(), threading);
+    // Each tick timed on its own as well: the median tick, unlike the mean,
+    // leaves out the ticks held up while the computer ran something else.
+    std::vector<double> each;
     for (auto _ : state) {
         state.PauseTiming();
         w = start;
         rnd.reseed(1);
         state.ResumeTiming();
+        const auto t0 = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(ticker.tick(w, in, canvas, rnd));
+        each.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count());
         benchmark::ClobberMemory();
+    }
+    if (!each.empty()) {
+        auto mid = each.begin() + static_cast<std::ptrdiff_t>(each.size() / 2);
+        std::nth_element(each.begin(), mid, each.end());
+        state.counters["tick_median_us"] = *mid;
     }
 }
 
@@ -176,8 +187,12 @@ public:
             const double t = wall ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
             if (run.run_type == Run::RT_Iteration) {
                 times[name].push_back(t);
+                if (const auto c = run.counters.find("tick_median_us"); c != run.counters.end())
+                    tickMedians[name].push_back(c->second.value);
             } else if (run.aggregate_name == "median") {
                 medians[name] = t;
+                if (const auto c = run.counters.find("tick_median_us"); c != run.counters.end())
+                    tickMedians[name] = {c->second.value};
             } else if (run.aggregate_name == "min") {
                 mins[name] = t;
             }
@@ -187,6 +202,7 @@ public:
 
     struct Figures {
         double median = 0, min = 0;
+        double tick = 0;  // the median of the repetitions' median ticks
     };
     Figures of(const std::string& name) const
     {
@@ -198,13 +214,18 @@ public:
             f.median = v.size() % 2 ? v[k] : (v[k - 1] + v[k]) / 2;
             f.min = v.front();
         }
+        if (const auto t = tickMedians.find(name); t != tickMedians.end() && !t->second.empty()) {
+            std::vector<double> v = t->second;
+            std::sort(v.begin(), v.end());
+            f.tick = v[v.size() / 2];
+        }
         if (const auto m = medians.find(name); m != medians.end()) f.median = m->second;
         if (const auto m = mins.find(name); m != mins.end()) f.min = m->second;
         return f;
     }
 
 private:
-    std::map<std::string, std::vector<double>> times;
+    std::map<std::string, std::vector<double>> times, tickMedians;
     std::map<std::string, double> medians, mins;
 };
 
@@ -276,17 +297,19 @@ int main(int argc, char** argv)
             const auto one = collector.of(threadName(which, c, "1"));
             if (one.median == 0) continue;
             if (!shown) {
-                std::printf("\n%s: wall time in microseconds, median and fastest, and 1 thread / this\n"
+                std::printf("\n%s: wall time in microseconds, median and fastest of the\n"
+                            "repetitions' means, 1 thread / this, and the median tick\n"
                             "%6s %6s %6s %4s |",
                             title, "bodies", "pairs", "factor", "exp");
-                for (const Variant& v : vs) std::printf(" threads %-20s |", v.label.c_str());
+                for (const Variant& v : vs) std::printf(" threads %-29s |", v.label.c_str());
                 std::printf("\n");
             }
             shown = true;
             std::printf("%6d %6ld %6g %4g |", c.bodies, pairsOf(c), c.planetoidFactor, c.exponent);
             for (const Variant& v : vs) {
                 const auto f = collector.of(threadName(which, c, v.label));
-                std::printf(" %8.1f %8.1f %5.2f |", f.median, f.min, f.median > 0 ? one.median / f.median : 0.0);
+                std::printf(" %8.1f %8.1f %5.2f %8.1f |", f.median, f.min, f.median > 0 ? one.median / f.median : 0.0,
+                            f.tick);
             }
             std::printf("\n");
         }
