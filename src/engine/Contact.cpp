@@ -58,12 +58,6 @@ MergePass::MergePass()
     candidates_.reserve(256);
 }
 
-void MergePass::run(World& w, Canvas& canvas, RandomSource& rnd, TickStats& st)
-{
-    find(w);
-    apply(w, canvas, rnd, st);
-}
-
 void MergePass::find(const World& w)
 {
     candidates_.clear();

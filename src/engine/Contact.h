@@ -25,11 +25,10 @@ void mergeBodies(World& w, Canvas& canvas, RandomSource& rnd, int i, int j);
 class MergePass {
 public:
     MergePass();
-    void run(World& w, Canvas& canvas, RandomSource& rnd, TickStats& st);
-    // The two halves of run: the close pairs, from the places and who is in
-    // play only (which the pull pass leaves as they are, so that they may be
-    // found while it runs), then the merges.
+    // The close pairs, from the places and who is in play only (which the pull
+    // pass leaves as they are, so that they may be found while it runs).
     void find(const World& w);
+    // Then the merges.
     void apply(World& w, Canvas& canvas, RandomSource& rnd, TickStats& st);
 
 private:

@@ -23,6 +23,8 @@ int roundTo8(double v) { return static_cast<int>(std::lround(v / 8)) * 8; }
 void Balance::cut(int m, int workers, std::array<int, kMaxWorkers + 1>& cuts, int& strip) const
 {
     workers = std::clamp(workers, 1, kMaxWorkers);
+    cuts[0] = 0;
+    if (workers == 2 && cutTwo(m, cuts, strip)) return;
     // Workers not timed yet count as fast as the others are on average.
     double known = 0;
     int timed = 0;
@@ -44,20 +46,21 @@ void Balance::cut(int m, int workers, std::array<int, kMaxWorkers + 1>& cuts, in
         (rows < dm ? lo : hi) = t;
     }
     double sum = 0;
-    cuts[0] = 0;
     for (int w = 0; w < workers; ++w) {
         sum += rowsFor(hi * speedOf(w), dm);
         cuts[static_cast<std::size_t>(w) + 1] =
             w + 1 == workers ? m : std::clamp(roundTo8(sum), cuts[static_cast<std::size_t>(w)], m);
     }
     strip = cuts[1];
-    if (workers != 2 || m < 64) return;
+}
 
-    // Two workers, with the strip: worker 0 takes rows 0 .. k - 1 and the
-    // strip up to j, worker 1 the rest. With a, b, c, d the speeds of the
-    // parts (kCornerAndStrip, kRows, kColumns, kCorner), each in its own pairs
-    // a second, worker 1 neither waits for the strip nor is kept waiting for
-    // it when
+bool Balance::cutTwo(int m, std::array<int, kMaxWorkers + 1>& cuts, int& strip) const
+{
+    if (m < 64) return false;
+    // Worker 0 takes rows 0 .. k - 1 and the strip up to j, worker 1 the rest.
+    // With a, b, c, d the speeds of the parts (kCornerAndStrip, kRows,
+    // kColumns, kCorner), each in its own pairs a second, worker 1 neither
+    // waits for the strip nor is kept waiting for it when
     //   (k^2 / 2 + k (j - k)) / a = k (m - j) / c,
     // and both finish together when besides
     //   k (m - j) / b = (m - k)^2 / 2 / d.
@@ -67,7 +70,7 @@ void Balance::cut(int m, int workers, std::array<int, kMaxWorkers + 1>& cuts, in
         const double v = partSpeed_[p];
         return v > 0 ? v : 1;
     };
-    const double ac = part(kCornerAndStrip) / part(kColumns), bd = part(kRows) / part(kCorner);
+    const double dm = m, ac = part(kCornerAndStrip) / part(kColumns), bd = part(kRows) / part(kCorner);
     auto f = [&](double k) { return 2 * k * dm - k * k - bd * (1 + ac) * (dm - k) * (dm - k); };
     double klo = 0, khi = dm;
     for (int i = 0; i < 32; ++i) {
@@ -76,9 +79,11 @@ void Balance::cut(int m, int workers, std::array<int, kMaxWorkers + 1>& cuts, in
     }
     const double j = (dm * ac + khi / 2) / (1 + ac);
     const int k8 = std::clamp(roundTo8(khi), 8, m), j8 = std::clamp(roundTo8(j), k8, m);
-    if (!(j > khi) || k8 >= m) return;  // no strip pays: the ranges as above
+    if (!(j > khi) || k8 >= m) return false;  // no strip pays: ranges by the workers' speeds
     cuts[1] = k8;
+    cuts[2] = m;
     strip = j8;
+    return true;
 }
 
 void Balance::learn(double& v, double pairs, double seconds)

@@ -85,6 +85,9 @@ public:
     void setPartSpeed(Part part, double pairsPerSecond) { partSpeed_[part] = pairsPerSecond; }
 
 private:
+    // Two workers with the strip, from the speeds of the parts; false when no
+    // strip pays.
+    bool cutTwo(int m, std::array<int, kMaxWorkers + 1>& cuts, int& strip) const;
     // Learns a speed from one more timing.
     static void learn(double& speed, double pairs, double seconds);
 
