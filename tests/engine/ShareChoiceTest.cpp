@@ -1,10 +1,13 @@
 // Sharing the pull sums or not, from how long each way took: the faster way
-// is taken, the other looked at now and then, and one tick held up by the
-// machine does not turn the choice. And where to cut them among the threads.
+// is taken, the other looked at now and then (less and less often while
+// sharing stays faster), and one tick held up by the machine does not turn
+// the choice. And where to cut them among the threads.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 #include "engine/PullSplit.h"
 #include "engine/ShareChoice.h"
@@ -12,45 +15,78 @@
 namespace orb {
 namespace {
 
-// Runs `ticks` ticks that take `shared` or `alone` seconds for 1000 pairs;
-// how many of them were shared.
-int sharedTicks(ShareChoice& c, int ticks, double shared, double alone)
+// The ticks, among the next `ticks`, that go alone while sharing takes
+// `shared` seconds for 1000 pairs and going alone `alone`. Each tick that goes
+// the way not taken must have been told one tick ahead (looksNext), so that
+// the threads can be woken in time, and only those.
+std::vector<int> aloneTicks(ShareChoice& c, int ticks, double shared, double alone)
 {
-    int n = 0;
+    std::vector<int> found;
     for (int t = 0; t < ticks; ++t) {
+        const bool sharing = c.perPairShared() <= c.perPairAlone();
+        const bool warned = c.looksNext();
         const bool s = c.share();
-        n += s;
+        if (!s) found.push_back(t);
+        EXPECT_EQ(warned, s != sharing) << "tick " << t;
         c.took(s, 1000, s ? shared : alone);
     }
-    return n;
+    return found;
+}
+
+// How many of the next `ticks` ticks were shared.
+int sharedTicks(ShareChoice& c, int ticks, double shared, double alone)
+{
+    return ticks - static_cast<int>(aloneTicks(c, ticks, shared, alone).size());
 }
 
 TEST(ShareChoice, TakesTheFasterWayAndLooksAtTheOtherNowAndThen)
 {
     ShareChoice c;
-    // Both ways timed first, then sharing, faster, all but one tick in kLookEvery.
+    // Both ways timed first, then sharing, the faster: each look that finds
+    // it still faster doubles the wait for the next, up to kLookAtMost.
     EXPECT_TRUE(c.share());
     c.took(true, 1000, 1e-4);
     EXPECT_FALSE(c.share());
     c.took(false, 1000, 2e-4);
-    const int ticks = 10 * ShareChoice::kLookEvery;
-    EXPECT_EQ(sharedTicks(c, ticks, 1e-4, 2e-4), ticks - 10);
-    // Told one tick ahead, so that the threads can be woken in time.
-    for (int t = 0; t < ShareChoice::kLookEvery; ++t) {
-        const bool warned = c.looksNext();
-        EXPECT_EQ(c.share(), !warned) << "tick " << t;
-        c.took(!warned, 1000, warned ? 2e-4 : 1e-4);
+    const std::vector<int> looks = aloneTicks(c, 5000, 1e-4, 2e-4);
+    ASSERT_GE(looks.size(), 7u);
+    int gap = ShareChoice::kLookEvery;
+    for (std::size_t i = 0; i < looks.size(); ++i) {
+        EXPECT_EQ(looks[i] - (i ? looks[i - 1] : -1), gap) << "look " << i;
+        gap = std::min(2 * gap, ShareChoice::kLookAtMost);
     }
+    EXPECT_EQ(c.lookEvery(), ShareChoice::kLookAtMost);
 
     // The machine gets busy: sharing now takes three times as long. Within a
-    // few ticks the choice turns, and stays turned but for the looks.
+    // few ticks the choice turns, and stays turned but for the looks, which
+    // come every kLookEvery ticks again.
+    const int ticks = 10 * ShareChoice::kLookEvery;
     const int shared = sharedTicks(c, ticks, 6e-4, 2e-4);
     EXPECT_LE(shared, 10 + 5);
-    EXPECT_GE(shared, 10);
+    EXPECT_GE(shared, 9);
     // And back, look after look, when the other threads get their processor
-    // again.
+    // again; then the waits grow again (32, 64, 128 ticks ...).
     EXPECT_GT(sharedTicks(c, ticks, 1e-4, 2e-4), 10);
-    EXPECT_EQ(sharedTicks(c, ticks, 1e-4, 2e-4), ticks - 10);
+    EXPECT_GE(sharedTicks(c, ticks, 1e-4, 2e-4), ticks - 3);
+}
+
+TEST(ShareChoice, SharingSlowerThanAtTheLastLookBringsTheLooksBack)
+{
+    ShareChoice c;
+    c.took(true, 1000, 1e-4);
+    c.took(false, 1000, 2e-4);
+    aloneTicks(c, 5000, 1e-4, 2e-4);
+    ASSERT_EQ(c.lookEvery(), ShareChoice::kLookAtMost);
+    // Still the faster way, but half as slow again: a look comes at once, and
+    // the next one after twice kLookEvery ticks, as it finds sharing still
+    // faster.
+    const std::vector<int> looks = aloneTicks(c, 100, 1.5e-4, 2e-4);
+    ASSERT_GE(looks.size(), 2u);
+    EXPECT_LE(looks[0], 10);
+    EXPECT_EQ(looks[1] - looks[0], 2 * ShareChoice::kLookEvery);
+    // A small change in the time shared leaves the waits growing.
+    aloneTicks(c, 5000, 1.5e-4, 2e-4);
+    EXPECT_TRUE(aloneTicks(c, 500, 1.6e-4, 2e-4).empty());
 }
 
 TEST(ShareChoice, OneTickHeldUpDoesNotTurnTheChoice)
