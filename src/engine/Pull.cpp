@@ -145,8 +145,6 @@ bool PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource&
         ax_[m] = w.posX[j];
         ay_[m] = w.posY[j];
         ak_[m] = 10000 * w.gravity[j] * in.pullFactor;
-        asx_[m] = 0;
-        asy_[m] = 0;
         aidx_[m] = static_cast<std::int16_t>(j);
         ++m;
     }
@@ -173,6 +171,8 @@ bool PullPass::run(World& w, const TickInputs& in, Canvas& canvas, RandomSource&
     const auto start = std::chrono::steady_clock::now();
     if (!share) {
         // Attractors pull each other, each pair once; they pull the others.
+        std::fill_n(asx_.begin(), m, 0.0);
+        std::fill_n(asy_.begin(), m, 0.0);
         if (m > 0) k.symmetric(t.args, asx_.data(), asy_.data(), anear_.data());
         attractorsDone(t, 0, m, events_);
         if (nb > 0) k.pulled(t.args, bx_.data(), by_.data(), nb, bsx_.data(), bsy_.data(), bnear_.data());

@@ -44,7 +44,7 @@ namespace orb {
 
 struct PullArrays {
     PullRowArgs args;           // the attractors
-    double *asx, *asy, *anear;  // their sums, zero to start with
+    double *asx, *asy, *anear;  // their sums (each worker zeroes those it builds)
     const double *bx, *by;      // the other bodies
     int nb;
     double *bsx, *bsy, *bnear;  // their sums
@@ -127,6 +127,8 @@ public:
             if (w == 0) {
                 // The corner, then the strip, which worker 1 waits for.
                 std::fill(carry_.begin(), carry_.begin() + p1, RowCarry{});
+                std::fill(a.asx, a.asx + strip_, 0.0);
+                std::fill(a.asy, a.asy + strip_, 0.0);
                 k.symmetricBlock(r, 0, p1, 0, p1, a.asx, a.asy, carry_.data());
                 k.symmetricBlock(r, 0, p1, p1, strip_, a.asx, a.asy, carry_.data());
                 shared_->stripDone.store(job_, std::memory_order_release);
@@ -144,6 +146,8 @@ public:
                     __builtin_prefetch(r.g + q);
                 }
                 const int from = w == 1 ? strip_ : p0;  // the strip's columns come whole
+                std::fill(a.asx + from, a.asx + p1, 0.0);
+                std::fill(a.asy + from, a.asy + p1, 0.0);
                 k.columnsOnly(r, 0, p0, from, p1, a.asx, a.asy);
                 auto corner = std::chrono::steady_clock::now();
                 if (w == 1) shared_->parts[Balance::kColumns] = {double(p0) * (p1 - from), seconds(start_, corner)};

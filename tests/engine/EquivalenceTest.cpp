@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -480,7 +481,11 @@ TEST(Equivalence, SumsCutIntoBlocksOrSharedAreTheWholeLoopsBitForBit)
                         split.balance().setPartSpeed(part, speed);
                     for (auto part : {Balance::kColumns, Balance::kCorner})
                         split.balance().setPartSpeed(part, speed == 0 ? 0 : 1);
-                    std::vector<double> ax = zeros(m), ay = zeros(m), anear = zeros(m);
+                    // The sums start from whatever the last tick left: the
+                    // workers clear what they build.
+                    const std::vector<double> stale(static_cast<std::size_t>(m + kPullPad),
+                                                    std::numeric_limits<double>::quiet_NaN());
+                    std::vector<double> ax = stale, ay = stale, anear = stale;
                     std::vector<double> ox = zeros(nb), oy = zeros(nb), onear = zeros(nb);
                     std::vector<int> rowsDone(static_cast<std::size_t>(m)), bodiesDone(static_cast<std::size_t>(nb));
                     const PullArrays arrays{args,      ax.data(), ay.data(), anear.data(), bx.data(),
