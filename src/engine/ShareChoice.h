@@ -31,7 +31,7 @@ public:
     {
         if (perPair_[kShared] == 0) return true;  // not yet timed: share first
         if (perPair_[kAlone] == 0) return false;  // then alone
-        const bool faster = perPair_[kShared] <= perPair_[kAlone];
+        const bool faster = sharingFaster();
         if (++sinceLook_ >= lookEvery_) {
             sinceLook_ = 0;
             looking_ = true;
@@ -55,13 +55,14 @@ public:
         // A tick held up once (the thread put aside for another program)
         // counts no more than twice the usual time.
         e = e == 0 ? t : 0.75 * e + 0.25 * std::min(t, 2 * e);
-        const bool sharing = perPair_[kShared] <= perPair_[kAlone] && perPair_[kAlone] != 0;
+        const bool sharing = sharingFaster();
         if (looking_) {
             looking_ = false;
             lookEvery_ = sharing && sharedBefore_ ? std::min(2 * lookEvery_, kLookAtMost) : kLookEvery;
             sharedAtLook_ = perPair_[kShared];
         } else if (!sharing || perPair_[kShared] > kSlower * sharedAtLook_) {
-            if (lookEvery_ > kLookEvery) sinceLook_ = std::min(sinceLook_, kLookEvery - 1);
+            // A look already due comes with the next tick, told by looksNext().
+            sinceLook_ = std::min(sinceLook_, kLookEvery - 1);
             lookEvery_ = kLookEvery;
         }
     }
@@ -72,6 +73,7 @@ public:
 
 private:
     enum { kAlone, kShared };
+    bool sharingFaster() const { return perPair_[kAlone] != 0 && perPair_[kShared] <= perPair_[kAlone]; }
     double perPair_[2] = {0, 0};
     int sinceLook_ = 0;
     int lookEvery_ = kLookEvery;
